@@ -1,0 +1,9 @@
+#include "app/language.h"
+
+namespace language {
+
+bool wantsEnglish(int setting, QLocale::Language systemLanguage) {
+    return setting == 1 || (setting == 0 && systemLanguage != QLocale::Chinese);
+}
+
+}  // namespace language

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+namespace settings {
+
+/// The program's configuration file, read once per start and never written: "setting_calibration.ini" in the
+/// folder of the executable.
+QString filePath();
+
+/// Makes filePath() look in @p folder instead of the executable's folder; an empty folder restores the default.
+/// For tests, which must not write beside the executable.
+void setFolderOverride(const QString &folder);
+
+/// @p key of @p store as an integer; a missing, empty or non-numeric value reads as 0.
+int readInt(const QSettings &store, const QString &key);
+
+/// @p key of @p store as a string; missing (or a comma list, which the INI reader splits) reads as empty.
+QString readString(const QSettings &store, const QString &key);
+
+}  // namespace settings

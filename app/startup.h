@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+class QSettings;
+class QTranslator;
+
+/// Reads "/config/language" from @p store and, when the value and @p systemLocale ask for English, installs the
+/// catalogue found in @p catalogueFolder into the application. The translator is installed even when the file is
+/// missing or broken (the interface then stays Chinese) and lives until the process ends.
+/// @return the installed translator, or null when the interface is Chinese by choice.
+QTranslator *installLanguage(const QSettings &store, const QLocale &systemLocale, const QString &catalogueFolder);
+
+/// The whole life of the process: single-instance check, language, main window, event loop.
+/// @return the process exit code (0 for a second instance).
+int runApplication(int &argc, char **argv);

@@ -1,0 +1,171 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>Dialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Calibration</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>不保存</source>
+        <translation>Don&apos;t save</translation>
+    </message>
+    <message>
+        <source>请依次点击校准点完成校准</source>
+        <translation>Touch the targets one after another to calibrate</translation>
+    </message>
+    <message>
+        <source>是否保存该次校准结果?</source>
+        <translation>Save this calibration?</translation>
+    </message>
+</context>
+<context>
+    <name>Form</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>4点校准开始</source>
+        <translation>4-point calibration</translation>
+    </message>
+    <message>
+        <source>9点校准开始</source>
+        <translation>9-point calibration</translation>
+    </message>
+    <message>
+        <source>15点校准开始</source>
+        <translation>15-point calibration</translation>
+    </message>
+    <message>
+        <source>20点校准开始</source>
+        <translation>20-point calibration</translation>
+    </message>
+    <message>
+        <source>清除校准</source>
+        <translation>Clear calibration</translation>
+    </message>
+    <message>
+        <source>切换到单点</source>
+        <translation>Switch to single-touch</translation>
+    </message>
+    <message>
+        <source>切换到多点</source>
+        <translation>Switch to multi-touch</translation>
+    </message>
+    <message>
+        <source>双击优化</source>
+        <translation>Optimise double-click</translation>
+    </message>
+    <message>
+        <source>切换屏幕(Enter键)</source>
+        <translation>Next screen (Enter)</translation>
+    </message>
+    <message>
+        <source>退  出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>隐藏到系统托盘</source>
+        <translation>Hide to tray</translation>
+    </message>
+    <message>
+        <source>未检测到设备,请检查连接!</source>
+        <translation>No touch frame found. Please check the connection!</translation>
+    </message>
+    <message>
+        <source>确认对话框</source>
+        <translation>Please confirm</translation>
+    </message>
+    <message>
+        <source>确认要&lt;b&gt;清除&lt;/b&gt;校准?</source>
+        <translation>Do you really want to &lt;b&gt;clear&lt;/b&gt; the calibration?</translation>
+    </message>
+    <message>
+        <source>清除完成!</source>
+        <translation>Calibration cleared!</translation>
+    </message>
+    <message>
+        <source>已切换为多点!</source>
+        <translation>Switched to multi-touch!</translation>
+    </message>
+    <message>
+        <source>已切换为单点!</source>
+        <translation>Switched to single-touch!</translation>
+    </message>
+    <message>
+        <source>校准已更新!</source>
+        <translation>Calibration updated!</translation>
+    </message>
+    <message>
+        <source>校准未更新</source>
+        <translation>Calibration not updated</translation>
+    </message>
+    <message>
+        <source>校准点无效,校准未更新!</source>
+        <translation>The calibration points were invalid; the calibration was not updated!</translation>
+    </message>
+    <message>
+        <source>显示主界面</source>
+        <translation>Show main window</translation>
+    </message>
+    <message>
+        <source>隐藏主界面</source>
+        <translation>Hide main window</translation>
+    </message>
+    <message>
+        <source>关闭程序</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>红外触摸屏</source>
+        <translation>Infrared touch screen</translation>
+    </message>
+    <message>
+        <source>触摸屏提示</source>
+        <translation>Touch screen notice</translation>
+    </message>
+    <message>
+        <source>点击这里打开触摸屏管理软件主界面</source>
+        <translation>Click here to open the touch screen utility</translation>
+    </message>
+    <message>
+        <source>退出将不能收到提示信息.</source>
+        <translation>After quitting you will no longer receive notices.</translation>
+    </message>
+    <message>
+        <source>分辨率已经改变，你可能需要重新校准</source>
+        <translation>The display resolution has changed; you may need to calibrate again</translation>
+    </message>
+    <message>
+        <source>已优化过,无需重复优化.</source>
+        <translation>Already optimised; nothing to do.</translation>
+    </message>
+    <message>
+        <source>优化已完成,重启计算机后生效.
+是否现在重启?</source>
+        <translation>Optimisation done. It takes effect after the computer restarts.
+Restart now?</translation>
+    </message>
+    <message>
+        <source>现在重启</source>
+        <translation>Restart now</translation>
+    </message>
+    <message>
+        <source>稍后重启</source>
+        <translation>Restart later</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Orvessa</source>
+        <translation>Orvessa</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,23 @@
+// Linked into every test: points the per-user folders at a fresh temporary folder before main() runs, so that no
+// test writes into the real home (autostart entries, settings stores, sockets) and parallel tests do not meet.
+#include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+namespace {
+void isolateUserFolders() {
+    static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/orvessa-test-XXXXXX"));
+    const QDir root(home.path());
+    for (const char *sub : {"config", "data", "run", "cache"})
+        root.mkpath(QString::fromLatin1(sub));
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", root.filePath(QStringLiteral("run")).toLocal8Bit());
+    QFile::setPermissions(root.filePath(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+}  // namespace
+
+Q_CONSTRUCTOR_FUNCTION(isolateUserFolders)

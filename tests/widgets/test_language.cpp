@@ -1,0 +1,105 @@
+#include <QtTest>
+
+#include <QPushButton>
+#include <QSettings>
+#include <QTranslator>
+
+#include "app/settings_file.h"
+#include "app/startup.h"
+#include "ui/form.h"
+#include "ui_form.h"
+
+// The language rule end to end: the settings value and the system locale pick the catalogue, and the main window
+// built afterwards shows its texts in that language.
+class TestLanguage : public QObject {
+    Q_OBJECT
+
+private:
+    const QString builtCatalogueFolder = qEnvironmentVariable("ORVESSA_CATALOGUE_DIR");
+
+    QString windowTextWith(const QString &languageLine, const QLocale &locale, const QString &catalogueFolder) {
+        // A fresh folder each time: QSettings caches a file by path, size and time, and rows differ by one digit.
+        QTemporaryDir folder;
+        const QString iniPath = folder.filePath(QStringLiteral("setting_calibration.ini"));
+        if (!languageLine.isNull()) {
+            QFile ini(iniPath);
+            if (!ini.open(QIODevice::WriteOnly))
+                return QStringLiteral("cannot write settings");
+            ini.write("[config]\n" + languageLine.toUtf8() + "\n");
+        }
+        settings::setFolderOverride(folder.path());
+        QSettings store(settings::filePath(), QSettings::IniFormat);
+        QTranslator *translator = installLanguage(store, locale, catalogueFolder);
+        QString text;
+        {
+            Form form;
+            text = form.ui->pushButton_Clear->text();
+        }
+        if (translator) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+        return text;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFile::exists(builtCatalogueFolder + QStringLiteral("/LANG.Cali.en_US.qm")),
+                 "the build must place the catalogue beside the executable");
+    }
+
+    void settingAndLocale_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("english");
+        QTest::newRow("0 on a Chinese system stays Chinese") << "language=0" << "zh_CN" << false;
+        QTest::newRow("0 on an English system is English") << "language=0" << "en_US" << true;
+        QTest::newRow("0 on a German system is English") << "language=0" << "de_DE" << true;
+        QTest::newRow("1 on a Chinese system is English") << "language=1" << "zh_CN" << true;
+        QTest::newRow("1 on an English system is English") << "language=1" << "en_US" << true;
+        QTest::newRow("2 on an English system is Chinese") << "language=2" << "en_US" << false;
+        QTest::newRow("2 on a Chinese system is Chinese") << "language=2" << "zh_CN" << false;
+        QTest::newRow("-1 is Chinese") << "language=-1" << "en_US" << false;
+        QTest::newRow("missing key on an English system is English") << "systray=0" << "en_US" << true;
+        QTest::newRow("missing key on a Taiwanese system is Chinese") << "systray=0" << "zh_TW" << false;
+        QTest::newRow("no file at all on an English system is English") << QString() << "en_US" << true;
+        QTest::newRow("non-numeric value counts as 0") << "language=english" << "en_US" << true;
+        QTest::newRow("non-numeric value on a Chinese system is Chinese") << "language=yes" << "zh_CN" << false;
+    }
+    void settingAndLocale() {
+        QFETCH(QString, line);
+        QFETCH(QString, locale);
+        QFETCH(bool, english);
+        const QString text = windowTextWith(line, QLocale(locale), builtCatalogueFolder);
+        QCOMPARE(text, english ? QStringLiteral("Clear calibration") : QStringLiteral("清除校准"));
+    }
+
+    void missingOrCorruptCatalogueLeavesChinese() {
+        QTemporaryDir empty;
+        QCOMPARE(windowTextWith(QStringLiteral("language=1"), QLocale(QStringLiteral("en_US")), empty.path()),
+                 QStringLiteral("清除校准"));
+
+        QFile corrupt(empty.filePath(QStringLiteral("LANG.Cali.en_US.qm")));
+        QVERIFY(corrupt.open(QIODevice::WriteOnly));
+        corrupt.write(QByteArray(4096, '\x3c'));
+        corrupt.close();
+        QCOMPARE(windowTextWith(QStringLiteral("language=1"), QLocale(QStringLiteral("en_US")), empty.path()),
+                 QStringLiteral("清除校准"));
+    }
+
+    void everyCatalogueEntryIsTranslated() {
+        QTranslator translator;
+        QVERIFY(translator.load(QStringLiteral("LANG.Cali.en_US.qm"), builtCatalogueFolder));
+        QCOMPARE(translator.translate("QObject", "Orvessa"), QStringLiteral("Orvessa"));
+        QCOMPARE(translator.translate("Dialog", "是否保存该次校准结果?"), QStringLiteral("Save this calibration?"));
+        QCOMPARE(translator.translate("Form", "优化已完成,重启计算机后生效.\n是否现在重启?"),
+                 QStringLiteral("Optimisation done. It takes effect after the computer restarts.\nRestart now?"));
+        QCOMPARE(translator.translate("Form", "确认要<b>清除</b>校准?"),
+                 QStringLiteral("Do you really want to <b>clear</b> the calibration?"));
+        QCOMPARE(translator.translate("Form", "分辨率已经改变，你可能需要重新校准"),
+                 QStringLiteral("The display resolution has changed; you may need to calibrate again"));
+    }
+};
+
+QTEST_MAIN(TestLanguage)
+#include "test_language.moc"

@@ -1,0 +1,79 @@
+#include "ui/form.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QSettings>
+
+#include "app/settings_file.h"
+#include "device/vendor_ids.h"
+#include "platform/os_version.h"
+#include "ui_form.h"
+
+Form::Form(QWidget *parent) : QWidget(parent), ui(new Ui::Form) {
+    ui->setupUi(this);
+
+    vidList = device::builtInVendorIds();
+    deviceUsage = 0;
+
+    QSettings store(settings::filePath(), QSettings::IniFormat);
+    systray = settings::readInt(store, QStringLiteral("/config/systray"));
+    settings::readInt(store, QStringLiteral("/config/caliModeSelect"));  // read for compatibility; nothing uses it
+    vidList = device::vendorIdsFromSetting(settings::readString(store, QStringLiteral("/config/vid")));
+
+    ui->pushButton_Change->hide();
+    ui->pushButton_Screen->hide();
+
+    if (const auto major = platform::windowsMajorVersion(); major && *major < 6)
+        ui->pushButton_Change->setEnabled(false);
+
+    const QVector<ScreenRect> screens = screenList();
+    if (!screens.isEmpty())
+        placeOnScreen(screens.first());
+}
+
+Form::~Form() { delete ui; }
+
+void Form::placeOnScreen(const ScreenRect &screen) { move(screens::placement(screen, geometry().size())); }
+
+void Form::showWindow() {}
+
+void Form::hideWindow() {}
+
+void Form::exitWindow() {}
+
+void Form::msgClicked() {}
+
+void Form::activeWindow(QSystemTrayIcon::ActivationReason e) { Q_UNUSED(e) }
+
+void Form::StartCalibrate_4_1() {}
+
+void Form::StartCalibrate_5_1() {}
+
+void Form::StartCalibrate_6_1() {}
+
+void Form::StartCalibrate_16_1() {}
+
+void Form::onButtonClear() {}
+
+void Form::onButtonExit() { QCoreApplication::exit(0); }
+
+void Form::onButtonChange() {}
+
+void Form::onButtonDblClick() {}
+
+void Form::onButtonScreen() {
+    const QVector<ScreenRect> screens = screenList();
+    if (screens.isEmpty())
+        return;
+    placeOnScreen(screens[screens::nextIndex(screens, geometry().topLeft())]);
+}
+
+void Form::timerEvent(QTimerEvent *event) { Q_UNUSED(event) }
+
+void Form::keyPressEvent(QKeyEvent *event) {
+    // Only Return and the keypad's Enter mean anything here; other keys are swallowed on purpose.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        onButtonScreen();
+}
+
+void Form::closeEvent(QCloseEvent *event) { QWidget::closeEvent(event); }

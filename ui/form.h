@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QSystemTrayIcon>
+#include <QVector>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+#include "calibration/touch_point.h"
+#include "ui/screens.h"
+
+struct hid_device_;
+typedef struct hid_device_ hid_device;  // hidapi's handle, declared as hidapi.h does
+
+namespace Ui {
+class Form;
+}
+
+/// The main window: a column of large buttons from which the user starts every operation on the touch frame.
+class Form : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form(QWidget *parent = nullptr);
+    ~Form() override;
+
+    void placeOnScreen(const ScreenRect &screen);
+
+public slots:
+    void showWindow();
+    void hideWindow();
+    void exitWindow();
+    void msgClicked();
+    void activeWindow(QSystemTrayIcon::ActivationReason e);
+    void StartCalibrate_4_1();
+    void StartCalibrate_5_1();
+    void StartCalibrate_6_1();
+    void StartCalibrate_16_1();
+    void onButtonClear();
+    void onButtonExit();
+    void onButtonChange();
+    void onButtonDblClick();
+    void onButtonScreen();
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+public:
+    Ui::Form *ui;
+    QVector<int> vidList;
+    hid_device *device = nullptr;
+
+    // Calibration work area: the touches measured by the target window, the integers of the last projective
+    // upload, and the solver's matrix and vector.
+    TouchPointTable touchPoints{};
+    std::array<int32_t, 8> fixedCoefficients{};
+    double calibrationMatrix[8][8] = {};
+    double calibrationVector[8] = {};
+
+    int systray = 0;
+    QSystemTrayIcon *trayIcon = nullptr;
+    int deviceUsage = 0;
+};
