@@ -17,7 +17,9 @@ QString filePath() {
     return folder + QStringLiteral("/setting_calibration.ini");
 }
 
-void setFolderOverride(const QString &folder) { folderOverride() = folder; }
+void setFolderOverride(const QString &folder) {
+    folderOverride() = folder;
+}
 
 int readInt(const QSettings &store, const QString &key) {
     // QVariant::toInt gives 0 for anything that is not a number, a list included.

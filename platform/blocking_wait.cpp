@@ -21,6 +21,8 @@ void blockingWait(int milliseconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-BlockingWaitHook setBlockingWaitHook(BlockingWaitHook hook) { return std::exchange(installedHook(), std::move(hook)); }
+BlockingWaitHook setBlockingWaitHook(BlockingWaitHook hook) {
+    return std::exchange(installedHook(), std::move(hook));
+}
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 namespace platform {
 
-QString instanceSocketName(const QString &executableFileName) { return executableFileName; }
+QString instanceSocketName(const QString &executableFileName) {
+    return executableFileName;
+}
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 namespace platform {
 
-std::optional<int> windowsMajorVersion() { return std::nullopt; }
+std::optional<int> windowsMajorVersion() {
+    return std::nullopt;
+}
 
 }  // namespace platform

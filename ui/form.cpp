@@ -31,35 +31,13 @@ Form::Form(QWidget *parent) : QWidget(parent), ui(new Ui::Form) {
         placeOnScreen(screens.first());
 }
 
-Form::~Form() { delete ui; }
+Form::~Form() {
+    delete ui;
+}
 
-void Form::placeOnScreen(const ScreenRect &screen) { move(screens::placement(screen, geometry().size())); }
-
-void Form::showWindow() {}
-
-void Form::hideWindow() {}
-
-void Form::exitWindow() {}
-
-void Form::msgClicked() {}
-
-void Form::activeWindow(QSystemTrayIcon::ActivationReason e) { Q_UNUSED(e) }
-
-void Form::StartCalibrate_4_1() {}
-
-void Form::StartCalibrate_5_1() {}
-
-void Form::StartCalibrate_6_1() {}
-
-void Form::StartCalibrate_16_1() {}
-
-void Form::onButtonClear() {}
-
-void Form::onButtonExit() { QCoreApplication::exit(0); }
-
-void Form::onButtonChange() {}
-
-void Form::onButtonDblClick() {}
+void Form::placeOnScreen(const ScreenRect &screen) {
+    move(screens::placement(screen, geometry().size()));
+}
 
 void Form::onButtonScreen() {
     const QVector<ScreenRect> screens = screenList();
@@ -68,12 +46,8 @@ void Form::onButtonScreen() {
     placeOnScreen(screens[screens::nextIndex(screens, geometry().topLeft())]);
 }
 
-void Form::timerEvent(QTimerEvent *event) { Q_UNUSED(event) }
-
 void Form::keyPressEvent(QKeyEvent *event) {
     // Only Return and the keypad's Enter mean anything here; other keys are swallowed on purpose.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         onButtonScreen();
 }
-
-void Form::closeEvent(QCloseEvent *event) { QWidget::closeEvent(event); }

@@ -27,6 +27,10 @@ public:
 
     void placeOnScreen(const ScreenRect &screen);
 
+    /// Finds the touch frame among the HID devices and opens it; sets deviceUsage at every open attempt.
+    /// @return the open handle, or null when no frame could be opened. The caller closes it.
+    hid_device *openTouchDevice();
+
 public slots:
     void showWindow();
     void hideWindow();

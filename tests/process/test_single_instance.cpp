@@ -44,7 +44,8 @@ private:
         QVERIFY(second->waitForFinished(10000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
-        QCOMPARE(QString::fromLocal8Bit(second->readAllStandardError()), fileName + QStringLiteral(" already running.\n"));
+        QCOMPARE(QString::fromLocal8Bit(second->readAllStandardError()),
+                 fileName + QStringLiteral(" already running.\n"));
     }
 
 private slots:

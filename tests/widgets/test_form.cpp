@@ -52,12 +52,11 @@ private slots:
         QCOMPARE(form.ui->verticalLayoutWidget->geometry(), QRect(70, 20, 241, 491));
         QCOMPARE(form.ui->verticalLayout->count(), 9);
         QCOMPARE(form.ui->verticalLayout->contentsMargins(), QMargins(6, 1, 6, 1));
-        const QList<QPushButton *> buttons{form.ui->pushButton_cali_4_1,  form.ui->pushButton_cali_5_1,
-                                           form.ui->pushButton_cali_6_1,  form.ui->pushButton_cali_16_1,
-                                           form.ui->pushButton_Clear,     form.ui->pushButton_Change,
-                                           form.ui->pushButton_DblClick,  form.ui->pushButton_Screen,
-                                           form.ui->pushButton_Exit};
-        const QStringList texts{"4点校准开始", "9点校准开始", "15点校准开始", "20点校准开始",    "清除校准",
+        const QList<QPushButton *> buttons{
+            form.ui->pushButton_cali_4_1,  form.ui->pushButton_cali_5_1, form.ui->pushButton_cali_6_1,
+            form.ui->pushButton_cali_16_1, form.ui->pushButton_Clear,    form.ui->pushButton_Change,
+            form.ui->pushButton_DblClick,  form.ui->pushButton_Screen,   form.ui->pushButton_Exit};
+        const QStringList texts{"4点校准开始", "9点校准开始", "15点校准开始",      "20点校准开始", "清除校准",
                                 "切换到单点",  "双击优化",    "切换屏幕(Enter键)", "退  出"};
         for (int i = 0; i < buttons.size(); ++i) {
             QCOMPARE(buttons[i]->text(), texts[i]);

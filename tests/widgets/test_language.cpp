@@ -52,19 +52,31 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<bool>("english");
-        QTest::newRow("0 on a Chinese system stays Chinese") << "language=0" << "zh_CN" << false;
-        QTest::newRow("0 on an English system is English") << "language=0" << "en_US" << true;
-        QTest::newRow("0 on a German system is English") << "language=0" << "de_DE" << true;
-        QTest::newRow("1 on a Chinese system is English") << "language=1" << "zh_CN" << true;
-        QTest::newRow("1 on an English system is English") << "language=1" << "en_US" << true;
-        QTest::newRow("2 on an English system is Chinese") << "language=2" << "en_US" << false;
-        QTest::newRow("2 on a Chinese system is Chinese") << "language=2" << "zh_CN" << false;
-        QTest::newRow("-1 is Chinese") << "language=-1" << "en_US" << false;
-        QTest::newRow("missing key on an English system is English") << "systray=0" << "en_US" << true;
-        QTest::newRow("missing key on a Taiwanese system is Chinese") << "systray=0" << "zh_TW" << false;
+        QTest::newRow("0 on a Chinese system stays Chinese") << "language=0"
+                                                             << "zh_CN" << false;
+        QTest::newRow("0 on an English system is English") << "language=0"
+                                                           << "en_US" << true;
+        QTest::newRow("0 on a German system is English") << "language=0"
+                                                         << "de_DE" << true;
+        QTest::newRow("1 on a Chinese system is English") << "language=1"
+                                                          << "zh_CN" << true;
+        QTest::newRow("1 on an English system is English") << "language=1"
+                                                           << "en_US" << true;
+        QTest::newRow("2 on an English system is Chinese") << "language=2"
+                                                           << "en_US" << false;
+        QTest::newRow("2 on a Chinese system is Chinese") << "language=2"
+                                                          << "zh_CN" << false;
+        QTest::newRow("-1 is Chinese") << "language=-1"
+                                       << "en_US" << false;
+        QTest::newRow("missing key on an English system is English") << "systray=0"
+                                                                     << "en_US" << true;
+        QTest::newRow("missing key on a Taiwanese system is Chinese") << "systray=0"
+                                                                      << "zh_TW" << false;
         QTest::newRow("no file at all on an English system is English") << QString() << "en_US" << true;
-        QTest::newRow("non-numeric value counts as 0") << "language=english" << "en_US" << true;
-        QTest::newRow("non-numeric value on a Chinese system is Chinese") << "language=yes" << "zh_CN" << false;
+        QTest::newRow("non-numeric value counts as 0") << "language=english"
+                                                       << "en_US" << true;
+        QTest::newRow("non-numeric value on a Chinese system is Chinese") << "language=yes"
+                                                                          << "zh_CN" << false;
     }
     void settingAndLocale() {
         QFETCH(QString, line);

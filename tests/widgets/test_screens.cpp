@@ -53,14 +53,15 @@ private slots:
         QTest::addColumn<QSize>("window");
         QTest::addColumn<QPoint>("expected");
         // 0.382 x (1080 - 524) = 212.392 -> 212
-        QTest::newRow("main window on 1920x1080") << ScreenRect{0, 0, 1920, 1080} << QSize(380, 524) << QPoint(770, 212);
+        QTest::newRow("main window on 1920x1080")
+            << ScreenRect{0, 0, 1920, 1080} << QSize(380, 524) << QPoint(770, 212);
         // the double nearest 0.382 lies above it, so 0.382 x 500 stays 191
-        QTest::newRow("a whole product stays whole") << ScreenRect{0, 0, 1000, 1024} << QSize(380, 524)
-                                                       << QPoint(310, 191);
+        QTest::newRow("a whole product stays whole")
+            << ScreenRect{0, 0, 1000, 1024} << QSize(380, 524) << QPoint(310, 191);
         QTest::newRow("second screen is offset by its origin")
             << ScreenRect{1920, 0, 1280, 1024} << QSize(380, 524) << QPoint(1920 + 450, 191);
-        QTest::newRow("odd free width halves toward zero") << ScreenRect{0, 0, 801, 600} << QSize(380, 524)
-                                                             << QPoint(210, 29);
+        QTest::newRow("odd free width halves toward zero")
+            << ScreenRect{0, 0, 801, 600} << QSize(380, 524) << QPoint(210, 29);
         QTest::newRow("window larger than the screen moves up and left, toward zero")
             << ScreenRect{0, 0, 300, 400} << QSize(381, 524) << QPoint(-40, -47);
     }
