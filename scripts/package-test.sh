@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with apt-get, checks that the installed program runs (and refuses a second
+# copy), then purges the package and checks that nothing it installed is left. Needs root (or sudo): it really
+# installs into /usr and /etc. Refuses to run when an orvessa package is already installed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+
+as_root=()
+[[ $(id -u) -eq 0 ]] || as_root=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+
+fail() {
+  echo "package test: $*" >&2
+  exit 1
+}
+
+status=$(dpkg-query -W -f='${Status}' orvessa 2>/dev/null || true)
+if [[ -n "$status" && "$status" != *not-installed ]]; then
+  fail "an orvessa package is installed already; purge it first (apt-get purge orvessa)"
+fi
+
+build="$root/build-package"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_BUILD_TESTS=OFF \
+  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_SYSCONFDIR=/etc >/dev/null
+cmake --build "$build"
+rm -f "$build"/orvessa_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+package=$(ls "$build"/orvessa_*.deb)
+echo "Built $package"
+dpkg-deb --info "$package" | sed -n '/Package:/,$p'
+
+work=$(mktemp -d)
+program_pid=""
+cleanup() {
+  [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"${as_root[@]}" apt-get install -y -qq "$package" >/dev/null
+dpkg-query -L orvessa | sort >"$work/installed"
+while read -r path; do
+  [[ -d "$path" && ! -L "$path" ]] || echo "$path"
+done <"$work/installed" >"$work/files"
+echo "Installed $(wc -l <"$work/files") files"
+
+for expected in /usr/bin/orvessa /usr/lib/orvessa/orvessa /usr/lib/orvessa/LANG.Cali.en_US.qm \
+  /usr/lib/orvessa/setting_calibration.ini /etc/orvessa/setting_calibration.ini \
+  /usr/share/applications/orvessa.desktop /usr/share/icons/hicolor/256x256/apps/orvessa.png; do
+  grep -qxF "$expected" "$work/files" || fail "$expected is not in the package"
+  [[ -e "$expected" ]] || fail "$expected is missing after installation"
+done
+for rule in "$root"/packaging/linux/*.rules; do
+  [[ -e "$rule" ]] || continue
+  grep -qxF "/usr/lib/udev/rules.d/$(basename "$rule")" "$work/files" || fail "udev rule $(basename "$rule") missing"
+done
+grep -qxF /etc/orvessa/setting_calibration.ini <(dpkg-query --control-show orvessa conffiles | awk '{print $1}') \
+  || fail "/etc/orvessa/setting_calibration.ini is not a conffile"
+
+# The installed program, started through /usr/bin the way the launcher does, in a private home.
+mkdir -m 700 "$work/home" "$work/run"
+environment=(HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config"
+  QT_QPA_PLATFORM=offscreen LANG=C.UTF-8)
+start_first() {
+  env "${environment[@]}" orvessa "$@" >/dev/null 2>"$work/first.err" &
+  program_pid=$!
+  for _ in $(seq 100); do
+    [[ -S "$work/run/orvessa" ]] && break
+    kill -0 "$program_pid" 2>/dev/null || fail "the installed program ended at start: $(cat "$work/first.err")"
+    sleep 0.1
+  done
+  [[ -S "$work/run/orvessa" ]] || fail "the installed program did not start its single-instance socket"
+  [[ "$(readlink "/proc/$program_pid/exe")" == /usr/lib/orvessa/orvessa ]] || fail "orvessa is not the installed one"
+}
+stop_first() {
+  kill "$program_pid"
+  wait "$program_pid" 2>/dev/null || true
+  program_pid=""
+}
+# The window's texts are laid out (a font file gets mapped) only after the language was chosen; QTranslator maps
+# the catalogue it loaded. So once a font is mapped, a mapped catalogue shows the program found the files beside
+# its real path, and a missing one that it chose not to load.
+catalogue_loaded() {
+  for _ in $(seq 100); do
+    grep -qE '\.(ttf|otf|ttc)$' "/proc/$program_pid/maps" && break
+    sleep 0.1
+  done
+  grep -qE '\.(ttf|otf|ttc)$' "/proc/$program_pid/maps" || fail "the installed program laid out no text"
+  grep -q '/usr/lib/orvessa/LANG.Cali.en_US.qm' "/proc/$program_pid/maps"
+}
+
+start_first
+catalogue_loaded || fail "the English catalogue beside the executable was not loaded (C.UTF-8 locale)"
+set +e
+second_err=$(env "${environment[@]}" orvessa 2>&1 >/dev/null)
+second_status=$?
+set -e
+[[ $second_status -eq 0 ]] || fail "a second launch ended with exit code $second_status"
+[[ "$second_err" == "orvessa already running." ]] || fail "a second launch printed '$second_err'"
+kill -0 "$program_pid" || fail "the first instance ended when the second started"
+stop_first
+echo "Installed program runs; a second launch says \"$second_err\" and exits 0"
+
+# The settings file is read through the link beside the executable: "language=2" means no English at all.
+"${as_root[@]}" sed -i 's/^language=0$/language=2/' /etc/orvessa/setting_calibration.ini
+start_first
+! catalogue_loaded || fail "language=2 in /etc/orvessa/setting_calibration.ini did not reach the program"
+stop_first
+echo "The settings file in /etc/orvessa reaches the program"
+
+"${as_root[@]}" apt-get purge -y -qq orvessa >/dev/null
+status=$(dpkg-query -W -f='${Status}' orvessa 2>/dev/null || true)
+[[ -z "$status" || "$status" == *not-installed ]] || fail "dpkg still lists the package after purge: $status"
+left=0
+while read -r path; do
+  if [[ -e "$path" || -L "$path" ]]; then
+    echo "left behind: $path" >&2
+    left=1
+  fi
+done <"$work/files"
+for folder in /usr/lib/orvessa /etc/orvessa; do
+  [[ ! -e "$folder" ]] || { echo "left behind: $folder" >&2; left=1; }
+done
+[[ $left -eq 0 ]] || fail "the purge left files behind"
+echo "Purge removed every installed file"
+echo "package test passed"
