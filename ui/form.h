@@ -11,7 +11,7 @@
 #include "ui/screens.h"
 
 struct hid_device_;
-typedef struct hid_device_ hid_device;  // hidapi's handle, declared as hidapi.h does
+using hid_device = struct hid_device_;  // hidapi's handle, the same type hidapi.h declares
 
 namespace Ui {
 class Form;

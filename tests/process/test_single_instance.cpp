@@ -14,7 +14,7 @@ private:
     QString runtimeDir() const { return folder.filePath(QStringLiteral("run")); }
 
     QString install(const QString &fileName) {
-        const QString target = folder.filePath(fileName);
+        QString target = folder.filePath(fileName);
         if (!QFile::exists(target))
             QFile::copy(QStringLiteral(ORVESSA_EXECUTABLE), target);
         return target;

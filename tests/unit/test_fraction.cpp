@@ -4,7 +4,7 @@
 
 #include "calibration/fraction.h"
 
-__extension__ typedef __int128 Int128;
+__extension__ using Int128 = __int128;
 
 // Exact reference: a double is m × 2^e with a 53-bit integer m, so size × m fits in 128 bits.
 static long long exactTruncatedProduct(int size, double fraction) {
