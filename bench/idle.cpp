@@ -35,7 +35,7 @@ Reading read(qint64 pid) {
 // The program with its catalogue and a tray-mode settings file in @p folder; returns the copied executable.
 QString trayModeCopy(const QString &folder) {
     const QFileInfo original(QStringLiteral(ORVESSA_EXECUTABLE));
-    const QString program = QDir(folder).filePath(original.fileName());
+    QString program = QDir(folder).filePath(original.fileName());
     QFile::copy(original.filePath(), program);
     QFile::copy(original.dir().filePath(QStringLiteral("LANG.Cali.en_US.qm")),
                 QDir(folder).filePath(QStringLiteral("LANG.Cali.en_US.qm")));
@@ -46,7 +46,7 @@ QString trayModeCopy(const QString &folder) {
 }
 
 void printRow(const char *label, const Reading &before, const Reading &after, double seconds) {
-    const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
+    const auto ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
     const double tickPercent = 100.0 * static_cast<double>(after.ticks - before.ticks) / ticksPerSecond / seconds;
     const double exactPercent = 100.0 * static_cast<double>(after.nanoseconds - before.nanoseconds) / 1e9 / seconds;
     std::printf("%-26s %8lld %14.3f %14.4f %12.1f\n", label, static_cast<long long>(after.ticks - before.ticks),

@@ -27,8 +27,7 @@ int64_t labelledNumber(const QByteArray &text, const QByteArray &label) {
 SandboxedProcess::SandboxedProcess() : m_process(std::make_unique<QProcess>()) {
     const QDir home(m_home.path());
     home.mkpath(QStringLiteral("run"));
-    QFile::setPermissions(home.filePath(QStringLiteral("run")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(home.filePath(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
@@ -96,8 +95,8 @@ int64_t wakeUps(qint64 pid) {
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
     int64_t total = 0;
     for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        total += labelledNumber(readProcFile(tasks.filePath(task + QStringLiteral("/status"))),
-                                "voluntary_ctxt_switches");
+        total +=
+            labelledNumber(readProcFile(tasks.filePath(task + QStringLiteral("/status"))), "voluntary_ctxt_switches");
     return total;
 }
 

@@ -69,7 +69,7 @@ double median(const QVector<Sample> &samples, Field field) {
 
 template <typename Field>
 double minimum(const QVector<Sample> &samples, Field field) {
-    double least = static_cast<double>(field(samples.first()));
+    auto least = static_cast<double>(field(samples.first()));
     for (const Sample &sample : samples)
         least = std::min(least, static_cast<double>(field(sample)));
     return least;

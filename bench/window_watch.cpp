@@ -37,7 +37,7 @@ WindowWatch::~WindowWatch() {
 }
 
 std::optional<WindowWatch::Clock::time_point> WindowWatch::waitForWindowOf(qint64 pid,
-                                                                          std::chrono::milliseconds timeout) {
+                                                                           std::chrono::milliseconds timeout) {
     if (!m_connection)
         return std::nullopt;
     const auto deadline = Clock::now() + timeout;

@@ -47,7 +47,8 @@ QString freshPath() {
 void writeFile(const QString &path, const uint8_t *data, size_t size) {
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::WriteOnly));
-    FUZZ_CHECK(file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size)) == static_cast<qint64>(size));
+    FUZZ_CHECK(file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size)) ==
+               static_cast<qint64>(size));
 }
 
 }  // namespace
