@@ -5,6 +5,8 @@
 // resolution timer running. After a settling time that leaves start-up out, the CPU time of all its threads is
 // read from /proc before and after the idle period (utime + stime in clock ticks, and the nanoseconds of
 // schedstat, which resolve far below one tick). Voluntary context switches per second show how often it woke.
+// Two references idle in the same run: the bare program, and the bare program with a 500 ms timer that does
+// nothing, which is the least a process waking that often can cost on this machine.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -62,18 +64,22 @@ int main(int argc, char *argv[]) {
     QTemporaryDir folder;
     SandboxedProcess tray;
     SandboxedProcess bare;
+    SandboxedProcess ticking;
     if (!tray.start(trayModeCopy(folder.path()), {QStringLiteral("-bg")}) ||
-        !bare.start(QStringLiteral(BARE_EXECUTABLE))) {
+        !bare.start(QStringLiteral(BARE_EXECUTABLE)) ||
+        !ticking.start(QStringLiteral(BARE_EXECUTABLE), {QStringLiteral("--timer=500")})) {
         std::fprintf(stderr, "cannot start the programs\n");
         return 1;
     }
     QThread::msleep(settleMs);
     const Reading trayBefore = read(tray.pid());
     const Reading bareBefore = read(bare.pid());
+    const Reading tickingBefore = read(ticking.pid());
     QThread::sleep(seconds);
     const Reading trayAfter = read(tray.pid());
     const Reading bareAfter = read(bare.pid());
-    if (!tray.running() || !bare.running()) {
+    const Reading tickingAfter = read(ticking.pid());
+    if (!tray.running() || !bare.running() || !ticking.running()) {
         std::fprintf(stderr, "a program ended while idling\n");
         return 1;
     }
@@ -82,6 +88,7 @@ int main(int argc, char *argv[]) {
     std::printf("%-26s %8s %14s %14s %12s\n", "program", "ticks", "% (ticks)", "% (schedstat)", "wake-ups/s");
     printRow("orvessa -bg, systray=1", trayBefore, trayAfter, seconds);
     printRow("bare Qt Widgets (shown)", bareBefore, bareAfter, seconds);
+    printRow("bare + idle 500 ms timer", tickingBefore, tickingAfter, seconds);
     const double trayPercent =
         100.0 * static_cast<double>(trayAfter.nanoseconds - trayBefore.nanoseconds) / 1e9 / seconds;
     std::printf("tray-mode idle CPU: %.4f %% of one core (goal < 0.1 %%)\n", trayPercent);
