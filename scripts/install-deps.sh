@@ -8,9 +8,9 @@ packages=(
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   libhidapi-dev libhidapi-hidraw0
   xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
-  dpkg-dev fakeroot                         # the Debian package (scripts/package-test.sh): dpkg-shlibdeps
-  clang libclang-rt-14-dev clang-tidy       # fuzzers (scripts/fuzz.sh) and the lint (scripts/test.sh --lint)
-  libxcb1-dev                               # the start-up benchmark watches the X server (bench/)
+  dpkg-dev file desktop-file-utils             # the Debian package (scripts/package-test.sh): shlibdeps, launcher check
+  clang libclang-rt-14-dev clang-tidy python3  # fuzzers (scripts/fuzz.sh), the lint (scripts/test.sh --lint)
+  libxcb1-dev                                  # the start-up benchmark watches the X server (bench/)
 )
 
 missing=()

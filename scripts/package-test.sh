@@ -20,6 +20,8 @@ if [[ -n "$status" && "$status" != *not-installed ]]; then
   fail "an orvessa package is installed already; purge it first (apt-get purge orvessa)"
 fi
 
+desktop-file-validate "$root/packaging/linux/orvessa.desktop" || fail "the launcher is not a valid desktop entry"
+
 build="$root/build-package"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_BUILD_TESTS=OFF \
   -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_SYSCONFDIR=/etc >/dev/null
@@ -33,7 +35,7 @@ dpkg-deb --info "$package" | sed -n '/Package:/,$p'
 work=$(mktemp -d)
 program_pid=""
 cleanup() {
-  [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null || true
+  if [[ -n "$program_pid" ]]; then kill "$program_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -63,7 +65,7 @@ mkdir -m 700 "$work/home" "$work/run"
 environment=(HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config"
   QT_QPA_PLATFORM=offscreen LANG=C.UTF-8)
 start_first() {
-  env "${environment[@]}" orvessa "$@" >/dev/null 2>"$work/first.err" &
+  env "${environment[@]}" orvessa >/dev/null 2>"$work/first.err" &
   program_pid=$!
   for _ in $(seq 100); do
     [[ -S "$work/run/orvessa" ]] && break
