@@ -168,29 +168,6 @@ private slots:
         QCOMPARE(entry.value(QStringLiteral("Hidden")), hidden);
     }
 
-    void switchingModesRewritesTheSameEntry() {
-        platform::writeAutostartEntry(QStringLiteral("/opt/orvessa"), true);
-        platform::writeAutostartEntry(QStringLiteral("/opt/orvessa"), false);
-        QCOMPARE(readEntry(entryPath(configFolder)).value(QStringLiteral("Hidden")), QStringLiteral("true"));
-        platform::writeAutostartEntry(QStringLiteral("/srv/moved/orvessa"), true);
-        const QMap<QString, QString> entry = readEntry(entryPath(configFolder));
-        QCOMPARE(entry.value(QStringLiteral("Hidden")), QStringLiteral("false"));
-        QCOMPARE(entry.value(QStringLiteral("Exec")), QStringLiteral(R"("/srv/moved/orvessa" -bg)"));
-        QCOMPARE(QDir(configFolder + QStringLiteral("/autostart")).entryList(QDir::Files),
-                 QStringList{"Vantrel.desktop"});
-    }
-
-    void withoutXdgConfigHomeTheEntryGoesBelowHome() {
-        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_CONFIG_HOME");
-        platform::writeAutostartEntry(QStringLiteral("/opt/orvessa"), true);
-        qputenv("XDG_CONFIG_HOME", saved);
-        const QString path = entryPath(QDir::homePath() + QStringLiteral("/.config"));
-        QVERIFY(QDir::homePath().startsWith(QDir::tempPath()));  // the test's private home, not a real one
-        QCOMPARE(readEntry(path).value(QStringLiteral("Hidden")), QStringLiteral("false"));
-        QFile::remove(path);
-    }
-
     void unwritableFolderIsSilent() {
         // A file where the autostart folder should be: nothing can be written, and nothing complains.
         QFile blocker(configFolder + QStringLiteral("/autostart"));

@@ -30,52 +30,32 @@ private slots:
 
     void reading_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("height");
-        QTest::addColumn<QString>("width");
-        QTest::addColumn<QString>("speed");
-        QTest::newRow("no file: every value missing") << QByteArray("<none>") << ""
-                                                      << ""
-                                                      << "";
-        QTest::newRow("distance is half a side of the rectangle")
-            << QByteArray("[Settings]\ngtk-double-click-distance=25\ngtk-double-click-time=500\n") << "50"
-            << "50"
-            << "500";
+        QTest::addColumn<QStringList>("values");  // height, width, speed
+        const QByteArray distance25 = "[Settings]\ngtk-double-click-distance=25\ngtk-double-click-time=500\n";
+        const QByteArray otherGroup = "[Other]\ngtk-double-click-time=300\n[Settings]\ngtk-theme-name=Adwaita\n";
+        const QByteArray repeated = "[Settings]\ngtk-double-click-time=300\n[Settings]\ngtk-double-click-time=450\n";
+        QTest::newRow("no file: every value missing") << QByteArray("<none>") << QStringList{"", "", ""};
+        QTest::newRow("distance is half a side of the rectangle") << distance25 << QStringList{"50", "50", "500"};
         QTest::newRow("GTK's default distance is a 10 pixel rectangle")
-            << QByteArray("[Settings]\ngtk-double-click-distance=5\n") << "10"
-            << "10"
-            << "";
+            << QByteArray("[Settings]\ngtk-double-click-distance=5\n") << QStringList{"10", "10", ""};
         QTest::newRow("spaces around the equals sign")
-            << QByteArray("[Settings]\n gtk-double-click-time = 400 \n") << ""
-            << ""
-            << "400";
-        QTest::newRow("keys of another group do not count")
-            << QByteArray("[Other]\ngtk-double-click-time=300\n[Settings]\ngtk-theme-name=Adwaita\n") << ""
-            << ""
-            << "";
+            << QByteArray("[Settings]\n gtk-double-click-time = 400 \n") << QStringList{"", "", "400"};
+        QTest::newRow("keys of another group do not count") << otherGroup << QStringList{"", "", ""};
         QTest::newRow("commented-out key does not count")
-            << QByteArray("[Settings]\n#gtk-double-click-time=300\n") << ""
-            << ""
-            << "";
-        QTest::newRow("the last of repeated keys wins, as in GLib")
-            << QByteArray("[Settings]\ngtk-double-click-time=300\n[Settings]\ngtk-double-click-time=450\n") << ""
-            << ""
-            << "450";
+            << QByteArray("[Settings]\n#gtk-double-click-time=300\n") << QStringList{"", "", ""};
+        QTest::newRow("the last of repeated keys wins, as in GLib") << repeated << QStringList{"", "", "450"};
         QTest::newRow("non-numeric distance read as it is")
-            << QByteArray("[Settings]\ngtk-double-click-distance=wide\n") << "wide"
-            << "wide"
-            << "";
+            << QByteArray("[Settings]\ngtk-double-click-distance=wide\n") << QStringList{"wide", "wide", ""};
     }
     void reading() {
         QFETCH(QByteArray, content);
-        QFETCH(QString, height);
-        QFETCH(QString, width);
-        QFETCH(QString, speed);
+        QFETCH(QStringList, values);
         if (content != "<none>")
             writeFile(content);
         const auto store = platform::openMouseSettings();
-        QCOMPARE(store->value(QStringLiteral("DoubleClickHeight")), height);
-        QCOMPARE(store->value(QStringLiteral("DoubleClickWidth")), width);
-        QCOMPARE(store->value(QStringLiteral("DoubleClickSpeed")), speed);
+        QCOMPARE(store->value(QStringLiteral("DoubleClickHeight")), values[0]);
+        QCOMPARE(store->value(QStringLiteral("DoubleClickWidth")), values[1]);
+        QCOMPARE(store->value(QStringLiteral("DoubleClickSpeed")), values[2]);
         QCOMPARE(store->value(QStringLiteral("SnapToDefaultButton")), QString());
     }
 

@@ -116,15 +116,6 @@ private slots:
         QVERIFY(form.isVisible());
     }
 
-    void showingRestoresAMinimisedWindow() {
-        TraySettings settings(trayModeSettings);
-        Form form;
-        form.showMinimized();
-        menuActions(form)[0]->trigger();
-        QVERIFY(!(form.windowState() & Qt::WindowMinimized));
-        QVERIFY(form.isVisible());
-    }
-
     void iconActivation_data() {
         QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
         QTest::addColumn<bool>("shows");
