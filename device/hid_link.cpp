@@ -49,6 +49,12 @@ int writeReport(hid_device *device, const Report &report) {
     return hid_write(device, padded.data(), length);
 }
 
+bool sendCommand(hid_device *device, Command code, int deviceUsage) {
+    Report report = commandReport(code);
+    setReportId(report, deviceUsage);
+    return writeReport(device, report) > 0;
+}
+
 int readReport(hid_device *device, std::uint8_t *buffer64, int timeoutMs) {
     std::fill_n(buffer64, Report().size(), std::uint8_t{0});
     return hid_read_timeout(device, buffer64, Report().size(), timeoutMs);

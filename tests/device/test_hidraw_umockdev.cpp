@@ -16,6 +16,7 @@
 #include "device/hid_link.h"
 #include "device/report.h"
 #include "platform/blocking_wait.h"
+#include "support/modal_answerer.h"
 #include "ui/form.h"
 
 // The real hidapi (hidraw backend) on device nodes faked by umockdev: sysfs holds the HID devices with their
@@ -196,6 +197,17 @@ private slots:
         device::setReportId(clear, form.deviceUsage);
         QCOMPARE(device::writeReport(handle, clear), 256);
         hid_close(handle);
+        QCOMPARE(writesTo(frame), QList<QByteArray>{hex("A35588FF") + QByteArray(252, '\0')});
+    }
+
+    void clearButtonThroughTheRealLibrary() {
+        const QString frame = addNode("0003:28E1:0001", touchFrame);
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(QMessageBox::Yes);
+        form.onButtonClear();
+        QCOMPARE(answerer.boxes().size(), 2);
+        QCOMPARE(answerer.boxes()[1].text, QStringLiteral("清除完成!"));
         QCOMPARE(writesTo(frame), QList<QByteArray>{hex("A35588FF") + QByteArray(252, '\0')});
     }
 
