@@ -12,6 +12,9 @@ private:
         QProcess probe;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(ORVESSA_VIRTUAL_FRAME_PRELOAD));
+        // In sanitizer builds the preloaded frame comes before the sanitizer runtime, which then must not object.
+        env.insert(QStringLiteral("ASAN_OPTIONS"),
+                   env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":verify_asan_link_order=0"));
         env.insert(QStringLiteral("ORVESSA_VIRTUAL_FRAME_RECORD"), folder.filePath(QStringLiteral("record.txt")));
         for (const QString &assignment : environment)
             env.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
