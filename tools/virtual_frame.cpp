@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <unordered_set>
 
 #include "virtual_frame_device.h"
 
@@ -53,6 +54,7 @@ struct Frame {
     // Handles and lists are never freed while the process runs, so a stale pointer from the program is still
     // recognised (and reported) rather than read as freed memory.
     std::vector<std::unique_ptr<hid_device>> handles;
+    std::unordered_set<const hid_device *> openNow;  // the open ones among them
     std::vector<HandedOutList> lists;
     int nextHandle = 1;
     int nextList = 1;
@@ -107,8 +109,7 @@ void freeEntries(hid_device_info *entry) {
 }
 
 bool isOpenHandle(Frame &f, hid_device *handle) {
-    return handle && handle->open &&
-           std::any_of(f.handles.begin(), f.handles.end(), [&](const auto &known) { return known.get() == handle; });
+    return f.openNow.count(handle) != 0;
 }
 
 // A node accepts the report ids of all its collections: the usage's low byte, or 6 for usage 0.
@@ -244,6 +245,7 @@ void reset() {
     f.faults.clear();
     for (auto &handle : f.handles)
         handle->open = false;
+    f.openNow.clear();
     for (auto &list : f.lists)
         list.current = false;
     f.nextHandle = 1;
@@ -299,7 +301,7 @@ FirmwareState state() {
 int openHandles() {
     Frame &f = frame();
     std::lock_guard lock(f.mutex);
-    return int(std::count_if(f.handles.begin(), f.handles.end(), [](const auto &handle) { return handle->open; }));
+    return int(f.openNow.size());
 }
 
 int unfreedLists() {
@@ -484,6 +486,7 @@ hid_device *open(const char *path) {
     event.result = 1;
     f.handles.push_back(std::move(handle));
     hid_device *opened = f.handles.back().get();
+    f.openNow.insert(opened);
     keep(f, event);
     return opened;
 }
@@ -572,6 +575,7 @@ void close(hid_device *handle) {
         return;
     }
     handle->open = false;
+    f.openNow.erase(handle);
     event.path = handle->path;
     event.handle = handle->number;
     keep(f, event);
