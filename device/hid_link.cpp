@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include <hidapi.h>
+
+#include "device/output_padding.h"
 
 namespace device {
 namespace {
@@ -21,6 +24,13 @@ OpenedNode &lastOpened() {
     return node;
 }
 
+const char *pathOf(hid_device *device) {
+    if (device && device == lastOpened().handle)
+        return lastOpened().path.c_str();
+    const hid_device_info *info = device ? hid_get_device_info(device) : nullptr;
+    return info ? info->path : nullptr;
+}
+
 }  // namespace
 
 hid_device *openPath(const char *path) {
@@ -31,7 +41,18 @@ hid_device *openPath(const char *path) {
 }
 
 int writeReport(hid_device *device, const Report &report) {
-    return hid_write(device, report.data(), reportWriteLength);
+    const std::size_t length = paddedWriteLength(pathOf(device), report[0], reportWriteLength);
+    if (length == reportWriteLength)
+        return hid_write(device, report.data(), length);
+    std::vector<std::uint8_t> padded(length, 0);
+    std::copy_n(report.begin(), reportWriteLength, padded.begin());
+    return hid_write(device, padded.data(), length);
+}
+
+bool sendCommand(hid_device *device, Command code, int deviceUsage) {
+    Report report = commandReport(code);
+    setReportId(report, deviceUsage);
+    return writeReport(device, report) > 0;
 }
 
 int readReport(hid_device *device, std::uint8_t *buffer64, int timeoutMs) {

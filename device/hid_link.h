@@ -23,6 +23,11 @@ hid_device *openPath(const char *path);
 /// @return hid_write's result: the number of bytes written (> 0), or -1 (0 or less) when the write failed.
 int writeReport(hid_device *device, const Report &report);
 
+/// Sends one plain command: builds its report, sets the report id for the interface matched with @p deviceUsage
+/// and writes it once with writeReport.
+/// @return true when the write went through (hid_write returned more than 0).
+bool sendCommand(hid_device *device, Command code, int deviceUsage);
+
 /// Reads one input report into @p buffer64 (64 bytes, zero-filled first) with hid_read_timeout.
 /// @param timeoutMs  how long to wait for the report, in milliseconds (-1: no limit)
 /// @return the number of bytes read (at most 64), 0 on timeout, -1 on error.
