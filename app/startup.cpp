@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QSettings>
+#include <QSystemTrayIcon>
 #include <QTranslator>
 
 #include "app/language.h"
@@ -40,6 +41,10 @@ int runApplication(int &argc, char **argv) {
     if (argc == 1) {
         app.setActivationWindow(&window);
         window.setVisible(true);
+    } else if (window.systray && !QSystemTrayIcon::isSystemTrayAvailable()) {
+        // A hidden start in tray mode on a desktop without a notification area: no icon can bring the window
+        // back, so launching the program again must.
+        app.setActivationWindow(&window);
     }
     return QApplication::exec();
 }

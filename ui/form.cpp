@@ -6,8 +6,14 @@
 
 #include "app/settings_file.h"
 #include "device/vendor_ids.h"
+#include "platform/autostart.h"
 #include "platform/os_version.h"
 #include "ui_form.h"
+
+namespace {
+// How often the tray mode looks at the desktop size.
+constexpr int resolutionPollMs = 500;
+}  // namespace
 
 Form::Form(QWidget *parent) : QWidget(parent), ui(new Ui::Form) {
     ui->setupUi(this);
@@ -22,6 +28,15 @@ Form::Form(QWidget *parent) : QWidget(parent), ui(new Ui::Form) {
 
     ui->pushButton_Change->hide();
     ui->pushButton_Screen->hide();
+
+    if (systray) {
+        createTrayIcon();
+        platform::writeAutostartEntry(QCoreApplication::applicationFilePath(), true);
+        ui->pushButton_Exit->setText(tr("隐藏到系统托盘"));
+        startTimer(resolutionPollMs);
+    } else {
+        platform::writeAutostartEntry(QCoreApplication::applicationFilePath(), false);
+    }
 
     if (const auto major = platform::windowsMajorVersion(); major && *major < 6)
         ui->pushButton_Change->setEnabled(false);

@@ -67,4 +67,10 @@ public:
     int systray = 0;
     QSystemTrayIcon *trayIcon = nullptr;
     int deviceUsage = 0;
+
+private:
+    void createTrayIcon();
+    /// Every balloon goes through here: the common title and display time, @p icon and @p text.
+    void showBalloon(const QString &text, QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Information);
+    void hideToTray();
 };

@@ -137,10 +137,14 @@ private slots:
         QCOMPARE(form.pos(), QPoint(2370, 191));
     }
 
+    // Keep last: once the application has been told to exit, every later nested event loop returns at once.
     void exitButtonEndsTheEventLoopInWindowMode() {
         Form form;
+        QTimer guard;
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        guard.start(5000);
         QTimer::singleShot(0, form.ui->pushButton_Exit, &QPushButton::click);
-        QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
         QEventLoop loop;
         QCOMPARE(loop.exec(), 0);
     }

@@ -1,0 +1,95 @@
+#include "calibration/dialog.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "calibration/fraction.h"
+#include "calibration/target_grid.h"
+#include "ui/form.h"  // for the owner's touchPoints only: this library never calls into Form
+#include "ui_dialog.h"
+
+namespace {
+
+// The last accepted touch of the whole process, in window pixels. It outlives each window on purpose: a touch that
+// lands where the previous run's last touch did is taken for the same touch.
+QPoint lastTouch(-200, -200);
+
+void drawTarget(QPainter &painter, QPoint target) {
+    painter.drawEllipse(target.x() - 20, target.y() - 20, 40, 40);
+    painter.drawLine(target.x() - 30, target.y(), target.x() + 30, target.y());
+    painter.drawLine(target.x(), target.y() - 30, target.x(), target.y() + 30);
+}
+
+}  // namespace
+
+Dialog::Dialog(int x, int y, int width, int height, int n, Form *owner) : QDialog(nullptr), ui(new Ui::Dialog) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::FramelessWindowHint);
+    targetCount = n;
+    setGeometry(x, y, width, height);
+
+    // Label and buttons sit at 0.382 of the height, the golden section, centred across.
+    const int goldenHeight = calibration::truncatedProduct(height, 0.382);
+    ui->label_Comment->setGeometry(width / 2 - 300, goldenHeight - 70, 600, 20);
+    const int buttonLeft = calibration::truncatedProduct(width, 0.5) - ui->pushButton_Save->width() / 2;
+    ui->pushButton_Save->move(buttonLeft, goldenHeight);
+    ui->pushButton_NotSave->move(buttonLeft, goldenHeight + 70);
+    ui->pushButton_Save->hide();
+    ui->pushButton_NotSave->hide();
+
+    targetsDone = 0;
+    this->owner = owner;
+    sampleCount = 0;
+}
+
+Dialog::~Dialog() {
+    delete ui;
+}
+
+void Dialog::mousePressEvent(QMouseEvent *event) {
+    calibration::startTouch(samples, sampleCount, event->position().toPoint());
+}
+
+void Dialog::mouseMoveEvent(QMouseEvent *event) {
+    calibration::addSample(samples, sampleCount, event->position().toPoint());
+}
+
+void Dialog::mouseReleaseEvent(QMouseEvent *event) {
+    calibration::addSample(samples, sampleCount, event->position().toPoint());
+    finishTouch(calibration::touchPosition(samples, sampleCount));
+}
+
+void Dialog::finishTouch(QPoint touch) {
+    if (calibration::isRepeatedTouch(lastTouch, touch))
+        return;
+    lastTouch = touch;
+
+    const bool roomInTable = owner && targetsDone < static_cast<int>(owner->touchPoints.size());
+    if (targetsDone < targetCount && roomInTable) {
+        owner->touchPoints[static_cast<std::size_t>(targetsDone)] = calibration::toCalibrationUnits(touch, size());
+        ++targetsDone;
+    }
+    update();
+    if (targetsDone == targetCount)
+        offerToSave();
+}
+
+void Dialog::offerToSave() {
+    ui->label_Comment->setText(tr("是否保存该次校准结果?"));
+    ui->pushButton_Save->show();
+    ui->pushButton_NotSave->show();
+}
+
+void Dialog::paintEvent(QPaintEvent *) {
+    const QVector<QPoint> targets = calibration::targetPositions(targetCount, width(), height());
+    if (targets.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(Qt::gray, 0, Qt::SolidLine));
+    for (int i = 0; i < targetsDone && i < targets.size(); ++i)
+        drawTarget(painter, targets[i]);
+    if (targetsDone < targetCount && targetsDone < targets.size()) {
+        painter.setPen(QPen(QBrush(Qt::blue), 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+        drawTarget(painter, targets[targetsDone]);
+    }
+}

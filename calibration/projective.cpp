@@ -1,0 +1,78 @@
+#include "calibration/projective.h"
+
+#include <cmath>
+#include <utility>
+
+namespace calibration {
+
+void fillProjectiveSystem(const Corners &corners, double (&matrix)[8][8], double (&vector)[8]) {
+    const float referenceX[4] = {projectiveLow, projectiveHigh, projectiveHigh, projectiveLow};
+    const float referenceY[4] = {projectiveLow, projectiveLow, projectiveHigh, projectiveHigh};
+    for (int k = 0; k < 4; ++k) {
+        const int x = static_cast<int>(corners[static_cast<std::size_t>(k)].x);
+        const int y = static_cast<int>(corners[static_cast<std::size_t>(k)].y);
+        const float X = referenceX[k];
+        const float Y = referenceY[k];
+        // The products of the reference constant and the integer coordinate are single-precision products,
+        // widened to double only when stored.
+        const double xRow[8] = {double(x), double(y), 1, 0, 0, 0, double(-X * float(x)), double(-X * float(y))};
+        const double yRow[8] = {0, 0, 0, double(x), double(y), 1, double(-Y * float(x)), double(-Y * float(y))};
+        for (int column = 0; column < 8; ++column) {
+            matrix[k][column] = xRow[column];
+            matrix[4 + k][column] = yRow[column];
+        }
+        vector[k] = X;
+        vector[4 + k] = Y;
+    }
+}
+
+int pivotRow(const double (&matrix)[8][8], int column) {
+    int pivot = column;
+    for (int row = column + 1; row < 8; ++row)
+        if (std::fabs(matrix[row][column]) > std::fabs(matrix[pivot][column]))
+            pivot = row;
+    return pivot;
+}
+
+bool solveInPlace(double (&matrix)[8][8], double (&vector)[8]) {
+    for (int i = 0; i < 7; ++i) {
+        const int pivot = pivotRow(matrix, i);
+        if (pivot != i) {
+            std::swap(matrix[i], matrix[pivot]);
+            std::swap(vector[i], vector[pivot]);
+        }
+        // A zero pivot means every remaining entry of the column is zero: dividing by it would spread infinities
+        // and NaNs through the rest of the system.
+        if (matrix[i][i] == 0.0)
+            return false;
+        for (int j = i + 1; j < 8; ++j) {
+            const double factor = matrix[j][i] / matrix[i][i];
+            for (int k = i; k < 8; ++k)
+                matrix[j][k] -= factor * matrix[i][k];
+            vector[j] -= factor * vector[i];
+        }
+    }
+    if (matrix[7][7] == 0.0)
+        return false;
+
+    vector[7] = vector[7] / matrix[7][7];
+    for (int i = 6; i >= 0; --i) {
+        double sum = 0;
+        for (int k = i + 1; k < 8; ++k)
+            sum += matrix[i][k] * vector[k];
+        vector[i] = (vector[i] - sum) / matrix[i][i];
+    }
+    return true;
+}
+
+bool solveProjective(const Corners &corners, double (&matrix)[8][8], double (&vector)[8]) {
+    // Truncating a value outside the int range is undefined; such a touch cannot come from a screen anyway.
+    constexpr double limit = 1 << 30;
+    for (const TouchPoint &corner : corners)
+        if (!(std::fabs(corner.x) < limit && std::fabs(corner.y) < limit))
+            return false;
+    fillProjectiveSystem(corners, matrix, vector);
+    return solveInPlace(matrix, vector);
+}
+
+}  // namespace calibration

@@ -1,0 +1,261 @@
+// glib's headers name struct members "signals", which Qt defines as a macro: they come first.
+#include <umockdev.h>
+
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+
+#include <QtTest>
+
+#include <hidapi.h>
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "app/settings_file.h"
+#include "device/hid_link.h"
+#include "device/report.h"
+#include "platform/blocking_wait.h"
+#include "support/modal_answerer.h"
+#include "ui/form.h"
+
+// The real hidapi (hidraw backend) on device nodes faked by umockdev: sysfs holds the HID devices with their
+// report descriptors, and an ioctl handler answers the descriptor ioctls and takes the writes of each /dev/hidraw
+// node. Run under umockdev-wrapper. Reads are not emulated.
+
+namespace {
+
+QByteArray hex(const char *text) {
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+// A digitizer collection and three vendor collections whose report ids are their usages; the 0xA3 output report
+// carries 255 data bytes.
+const QByteArray touchFrame =
+    hex("050D0904A101 8501 0922A102 09420901 15002501 75019501 8102 95078103 C0 C0"
+        "0600FF09A1A101 85A1 0901 7508 953E 8102 0902 953E 9102 C0"
+        "0600FF09A2A101 85A2 0901 7508 953E 9102 C0"
+        "0600FF09A3A101 85A3 0901 7508 96FF00 9102 C0");
+const QByteArray shortFrame = hex("0600FF09A2A101 85A2 0901 7508 953E 9102 C0");
+const QByteArray keyboard =
+    hex("05010906A101 050719E029E7 15002501 75019508 8102 95017508 8101 95057501 05081901 2905 9102 95017503 9101"
+        "95067508 15002565 05071900 2965 8100 C0");
+
+struct Node {
+    QByteArray sysfsDescriptor;  // what hidapi's enumeration reads
+    QByteArray ioctlDescriptor;  // what HIDIOCGRDESC answers
+    bool descriptorIoctlFails = false;
+    QList<QByteArray> writes;
+};
+
+std::mutex nodesMutex;
+std::map<std::string, Node> nodes;
+
+gboolean handleIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer) {
+    std::lock_guard lock(nodesMutex);
+    const Node &node = nodes.at(umockdev_ioctl_client_get_devnode(client));
+    UMockdevIoctlData *argument = umockdev_ioctl_client_get_arg(client);
+    const unsigned long request = umockdev_ioctl_client_get_request(client);
+    // Every node answers the size ioctl: hidapi 0.13.1 writes into freed memory when it fails inside an open.
+    if (request == HIDIOCGRDESCSIZE) {
+        UMockdevIoctlData *size = umockdev_ioctl_data_resolve(argument, 0, sizeof(int), nullptr);
+        const int value = node.ioctlDescriptor.size();
+        std::memcpy(size->data, &value, sizeof value);
+        umockdev_ioctl_client_complete(client, 0, 0);
+    } else if (request == HIDIOCGRDESC && !node.descriptorIoctlFails) {
+        UMockdevIoctlData *data = umockdev_ioctl_data_resolve(argument, 0, sizeof(hidraw_report_descriptor), nullptr);
+        auto *descriptor = reinterpret_cast<hidraw_report_descriptor *>(data->data);
+        const std::uint32_t length =
+            std::min<std::uint32_t>(descriptor->size, std::uint32_t(node.ioctlDescriptor.size()));
+        std::memcpy(descriptor->value, node.ioctlDescriptor.constData(), length);
+        umockdev_ioctl_client_complete(client, 0, 0);
+    } else {
+        umockdev_ioctl_client_complete(client, -1, EINVAL);
+    }
+    return TRUE;
+}
+
+gboolean handleWrite(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer) {
+    std::lock_guard lock(nodesMutex);
+    UMockdevIoctlData *argument = umockdev_ioctl_client_get_arg(client);
+    nodes.at(umockdev_ioctl_client_get_devnode(client))
+        .writes.append(QByteArray(reinterpret_cast<const char *>(argument->data), argument->data_len));
+    umockdev_ioctl_client_complete(client, argument->data_len, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+class TestHidrawUmockdev : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir settingsFolder;
+    UMockdevTestbed *testbed = nullptr;
+    std::vector<UMockdevIoctlBase *> handlers;
+    QVector<int> waits;
+    int nextNode = 0;
+
+    // Adds a HID device with one hidraw node; without a device file the node exists in sysfs but cannot be opened.
+    QString addNode(const char *hidId, const QByteArray &descriptor, bool withDeviceFile = true) {
+        const int number = nextNode++;
+        const QByteArray name = QByteArray(hidId) + ".000" + QByteArray::number(number + 1);
+        const QByteArray node = "hidraw" + QByteArray::number(number);
+        const QByteArray devnode = "/dev/" + node;
+        const QByteArray vendorProduct = name.mid(5, 9);  // "28E1:0001" of "0003:28E1:0001.0001"
+        const QByteArray hidIdProperty = "0003:0000" + vendorProduct.left(4) + ":0000" + vendorProduct.right(4);
+        gchar *hid = umockdev_testbed_add_device(testbed, "hid", name.constData(), nullptr, nullptr, "HID_ID",
+                                                 hidIdProperty.constData(), "HID_NAME", "Test device", "HID_PHYS",
+                                                 "usb-test/input0", "HID_UNIQ", "", nullptr);
+        umockdev_testbed_set_attribute_binary(testbed, hid, "report_descriptor",
+                                              reinterpret_cast<guint8 *>(const_cast<char *>(descriptor.constData())),
+                                              descriptor.size());
+        const QByteArray majorMinor = "240:" + QByteArray::number(number);
+        gchar *raw =
+            umockdev_testbed_add_device(testbed, "hidraw", node.constData(), hid, "dev", majorMinor.constData(),
+                                        nullptr, "DEVNAME", devnode.constData(), nullptr);
+        umockdev_testbed_set_attribute_link(testbed, raw, "device", "..");
+        if (withDeviceFile) {
+            gchar *root = umockdev_testbed_get_root_dir(testbed);
+            QFile file(QString::fromUtf8(root) + QString::fromUtf8(devnode));
+            if (!file.open(QIODevice::WriteOnly))
+                qFatal("cannot create the device file");
+            g_free(root);
+        }
+        {
+            std::lock_guard lock(nodesMutex);
+            nodes[devnode.toStdString()] = Node{descriptor, descriptor, false, {}};
+        }
+        UMockdevIoctlBase *handler = umockdev_ioctl_base_new();
+        g_signal_connect(handler, "handle-ioctl", G_CALLBACK(handleIoctl), nullptr);
+        g_signal_connect(handler, "handle-write", G_CALLBACK(handleWrite), nullptr);
+        GError *error = nullptr;
+        if (!umockdev_testbed_attach_ioctl(testbed, devnode.constData(), handler, &error))
+            qFatal("cannot attach the ioctl handler: %s", error->message);
+        handlers.push_back(handler);
+        g_free(raw);
+        g_free(hid);
+        return QString::fromUtf8(devnode);
+    }
+
+    static QList<QByteArray> writesTo(const QString &devnode) {
+        std::lock_guard lock(nodesMutex);
+        return nodes.at(devnode.toStdString()).writes;
+    }
+
+    static Node &node(const QString &devnode) { return nodes.at(devnode.toStdString()); }
+
+private slots:
+    void initTestCase() {
+        if (!qEnvironmentVariable("LD_PRELOAD").contains(QLatin1String("umockdev")))
+            QSKIP("needs umockdev-wrapper");
+        settings::setFolderOverride(settingsFolder.path());
+        platform::setBlockingWaitHook([this](int milliseconds) { waits << milliseconds; });
+    }
+
+    void init() {
+        testbed = umockdev_testbed_new();
+        waits.clear();
+        nextNode = 0;
+        std::lock_guard lock(nodesMutex);
+        nodes.clear();
+    }
+
+    void cleanup() {
+        for (UMockdevIoctlBase *handler : handlers)
+            g_object_unref(handler);
+        handlers.clear();
+        g_object_unref(testbed);
+        testbed = nullptr;
+    }
+
+    void hidapiListsEveryCollectionOfTheNode() {
+        const QString frame = addNode("0003:28E1:0001", touchFrame);
+        QList<QPair<int, int>> usages;
+        hid_device_info *list = hid_enumerate(0, 0);
+        for (hid_device_info *entry = list; entry; entry = entry->next) {
+            QCOMPARE(QString::fromUtf8(entry->path), frame);
+            QCOMPARE(entry->vendor_id, 0x28E1);
+            usages << qMakePair(int(entry->usage_page), int(entry->usage));
+        }
+        hid_free_enumeration(list);
+        // The finger collection nested in the digitizer has a usage, so it is listed too.
+        QCOMPARE(usages, (QList<QPair<int, int>>{
+                             {0x000D, 0x0004}, {0x000D, 0x0022}, {0xFF00, 0xA1}, {0xFF00, 0xA2}, {0xFF00, 0xA3}}));
+    }
+
+    void frameIsFoundAndWritesArrivePadded() {
+        addNode("0003:046D:C31C", keyboard);
+        const QString frame = addNode("0003:28E1:0001", touchFrame);
+        Form form;
+        hid_device *handle = form.openTouchDevice();
+        QVERIFY(handle);
+        QCOMPARE(form.deviceUsage, 0xA3);
+        QCOMPARE(waits, QVector<int>{1500});
+
+        device::Report clear = device::commandReport(device::Command::Clear);
+        device::setReportId(clear, form.deviceUsage);
+        QCOMPARE(device::writeReport(handle, clear), 256);
+        hid_close(handle);
+        QCOMPARE(writesTo(frame), QList<QByteArray>{hex("A35588FF") + QByteArray(252, '\0')});
+    }
+
+    void clearButtonThroughTheRealLibrary() {
+        const QString frame = addNode("0003:28E1:0001", touchFrame);
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(QMessageBox::Yes);
+        form.onButtonClear();
+        QCOMPARE(answerer.boxes().size(), 2);
+        QCOMPARE(answerer.boxes()[1].text, QStringLiteral("清除完成!"));
+        QCOMPARE(writesTo(frame), QList<QByteArray>{hex("A35588FF") + QByteArray(252, '\0')});
+    }
+
+    void failedOpenMovesOnToTheNextCandidate() {
+        addNode("0003:28E1:0001", hex("0600FF09A3A101 85A3 0901 7508 953E 9102 C0"), false);
+        const QString second = addNode("0003:13FF:0002", shortFrame);
+        Form form;
+        hid_device *handle = form.openTouchDevice();
+        QVERIFY(handle);
+        QCOMPARE(form.deviceUsage, 0xA2);
+        QCOMPARE(waits, (QVector<int>{1500, 1500}));
+
+        // 62 data bytes declared: the write goes out as it is.
+        device::Report report = device::commandReport(device::Command::SingleTouch);
+        device::setReportId(report, form.deviceUsage);
+        QCOMPARE(device::writeReport(handle, report), 63);
+        hid_close(handle);
+        QCOMPARE(writesTo(second), QList<QByteArray>{hex("A25511FF") + QByteArray(59, '\0')});
+    }
+
+    void descriptorThatCannotBeUsedMeansNoPadding_data() {
+        QTest::addColumn<QByteArray>("ioctlDescriptor");
+        QTest::addColumn<bool>("ioctlFails");
+        QTest::addColumn<int>("written");
+        QTest::newRow("unparsable descriptor from the ioctl")
+            << hex("0600FF A101 85A3 96FF00 7508 9102") << false << 63;
+        QTest::newRow("descriptor ioctl failing falls back to sysfs") << touchFrame << true << 256;
+    }
+    void descriptorThatCannotBeUsedMeansNoPadding() {
+        QFETCH(QByteArray, ioctlDescriptor);
+        QFETCH(bool, ioctlFails);
+        QFETCH(int, written);
+        const QString frame = addNode("0003:28E1:0001", touchFrame);
+        {
+            std::lock_guard lock(nodesMutex);
+            node(frame).ioctlDescriptor = ioctlDescriptor;
+            node(frame).descriptorIoctlFails = ioctlFails;
+        }
+        Form form;
+        hid_device *handle = form.openTouchDevice();
+        QVERIFY(handle);
+        device::Report report = device::commandReport(device::Command::Clear);
+        device::setReportId(report, form.deviceUsage);
+        QCOMPARE(device::writeReport(handle, report), written);
+        hid_close(handle);
+        QCOMPARE(writesTo(frame).value(0).size(), written);
+    }
+};
+
+QTEST_MAIN(TestHidrawUmockdev)
+#include "test_hidraw_umockdev.moc"

@@ -1,0 +1,186 @@
+#include <QtTest>
+
+#include <cmath>
+#include <random>
+
+#include "calibration/affine.h"
+#include "calibration/corners.h"
+#include "calibration/run_plan.h"
+#include "support/frame_simulation.h"
+
+using calibration::Format;
+
+Q_DECLARE_METATYPE(calibration::Format)
+
+// Round trip of a calibration: mount a simulated frame with some error, touch the four corner targets through it,
+// run the computation and encoding, decode the upload as the frame does, and correct a 32 × 18 grid of points on a
+// 1920 × 1080 screen with it.
+//
+// Two sources of error, each with its own bound (per axis, in calibration units unless stated):
+//
+// 1. The touches. The window keeps whole units, so each corner touch errs by less than 1 unit. An exact correction
+//    of such touches, extrapolated from the corner targets (0.15 .. 0.85) to the screen's edge, spreads that error
+//    by at most (1 + 0.15/0.7)^2 + (0.15/0.7)^2 ≈ 1.52, and by the correction's own scale (at most 1/0.92 for
+//    these mountings), so less than 1.7 units: 0.8 px across and 0.45 px down. The test holds the double-precision
+//    correction to 1 px.
+//
+// 2. The fixed-point fields. Each is truncated toward zero. Affine: |Δa|, |Δb| < 1/4096 and |Δc| < 1, so
+//       |ΔX| < (|x| + |y|) / 4096 + 1                                  (at most 3 units, 1.4 px across)
+//    Projective: |Δa|, |Δb|, |Δg|, |Δh| < 2^-20 and |Δc| < 2^-10. With N = a x + b y + c, D = g x + h y + 1 and
+//    X = N / D, the decoded X' = N' / D' satisfies X' − X = (X (D − D') − (N − N')) / D', so
+//       |ΔX| < (2^-20 (|x| + |y|) (1 + |X|) + 2^-10) / |D'|
+//    The g and h steps dominate: at the far corner (x = y = X ≈ 4095) they allow up to 2^-20 · 8190 · 4096 ≈ 32
+//    units, 15 px across and 8.4 px down. That is the most the projective format can promise for a frame with
+//    keystone; the affine format cannot correct keystone at all.
+
+namespace {
+
+const QSize screen(1920, 1080);
+constexpr double mathBoundPixels = 1.0;
+constexpr int runs = 2000;
+
+double projectiveFieldBound(const simulation::Correction &decoded, TouchPoint raw, double corrected) {
+    const double step = std::ldexp(1.0, -20);
+    const double divisor = decoded.coefficients[6] * raw.x + decoded.coefficients[7] * raw.y + 1;
+    return (step * (std::fabs(raw.x) + std::fabs(raw.y)) * (1 + std::fabs(corrected)) + 1.0 / 1024) /
+           std::fabs(divisor);
+}
+
+double affineFieldBound(TouchPoint raw) {
+    return (std::fabs(raw.x) + std::fabs(raw.y)) / 4096 + 1;
+}
+
+struct Worst {
+    double math = 0;        // pixels, double-precision correction
+    double total = 0;       // pixels, decoded fixed point
+    double fieldRatio = 0;  // largest fixed-point deviation as a fraction of its bound
+};
+
+}  // namespace
+
+class TestCalibrationRoundTrip : public QObject {
+    Q_OBJECT
+
+private:
+    // One calibration through @p mounting in @p format; checks every grid point and returns the worst figures.
+    static Worst roundTrip(const simulation::Mounting &mounting, Format format) {
+        const simulation::Homography frame = simulation::frameMapping(mounting);
+        const TouchPointTable touches = simulation::cornerTouchesAtReferences(frame, 4);
+        double matrix[8][8];
+        double vector[8];
+        std::array<std::int32_t, 8> fixed{};
+        const auto upload = calibration::buildUpload(format, touches, 4, 0, matrix, vector, fixed);
+        Worst worst;
+        if (!upload) {
+            QTest::qFail("a realistic mounting was refused", __FILE__, __LINE__);
+            return worst;
+        }
+        const auto decoded = simulation::decodeUpload(*upload);
+        if (!decoded) {
+            QTest::qFail("the upload could not be decoded", __FILE__, __LINE__);
+            return worst;
+        }
+        simulation::Correction exact;
+        if (format == Format::Projective) {
+            std::copy(std::begin(vector), std::end(vector), exact.coefficients);
+        } else {
+            const auto affine = calibration::fitAffine(*calibration::cornerTouches(touches, 4));
+            std::copy(affine.begin(), affine.end(), exact.coefficients);
+            exact.coefficients[6] = exact.coefficients[7] = 0;
+        }
+
+        for (int row = 0; row < 18; ++row)
+            for (int column = 0; column < 32; ++column) {
+                const QPointF truth = simulation::gridPoint(screen, 32, 18, column, row);
+                const TouchPoint trueUnits{truth.x() * 4096 / 1920, truth.y() * 4096 / 1080};
+                const TouchPoint raw = frame.map(trueUnits);
+                const TouchPoint ideal = exact.apply(raw);
+                const TouchPoint actual = decoded->apply(raw);
+                const double boundX =
+                    format == Format::Projective ? projectiveFieldBound(*decoded, raw, ideal.x) : affineFieldBound(raw);
+                const double boundY =
+                    format == Format::Projective ? projectiveFieldBound(*decoded, raw, ideal.y) : affineFieldBound(raw);
+                const double fieldX = std::fabs(actual.x - ideal.x);
+                const double fieldY = std::fabs(actual.y - ideal.y);
+                worst.fieldRatio = std::max({worst.fieldRatio, fieldX / boundX, fieldY / boundY});
+
+                const double mathX = std::fabs(ideal.x - trueUnits.x) * 1920 / 4096;
+                const double mathY = std::fabs(ideal.y - trueUnits.y) * 1080 / 4096;
+                worst.math = std::max({worst.math, mathX, mathY});
+
+                const double totalX = std::fabs(actual.x - trueUnits.x) * 1920 / 4096;
+                const double totalY = std::fabs(actual.y - trueUnits.y) * 1080 / 4096;
+                worst.total = std::max({worst.total, totalX, totalY});
+                const bool within = totalX <= mathBoundPixels + boundX * 1920 / 4096 &&
+                                    totalY <= mathBoundPixels + boundY * 1080 / 4096;
+                if (!within) {
+                    QTest::qFail(qPrintable(QStringLiteral("point (%1, %2) corrected %3 / %4 px off")
+                                                .arg(truth.x())
+                                                .arg(truth.y())
+                                                .arg(totalX)
+                                                .arg(totalY)),
+                                 __FILE__, __LINE__);
+                    return worst;
+                }
+            }
+        return worst;
+    }
+
+private slots:
+    void affineTypeMountings_data() {
+        QTest::addColumn<Format>("format");
+        QTest::newRow("projective path") << Format::Projective;
+        QTest::newRow("affine path") << Format::Affine;
+    }
+    void affineTypeMountings() {
+        QFETCH(Format, format);
+        std::mt19937 random(format == Format::Projective ? 11 : 12);
+        Worst worst;
+        for (int run = 0; run < runs; ++run) {
+            const Worst one = roundTrip(simulation::randomMounting(random, false), format);
+            if (QTest::currentTestFailed())
+                return;
+            worst.math = std::max(worst.math, one.math);
+            worst.total = std::max(worst.total, one.total);
+            worst.fieldRatio = std::max(worst.fieldRatio, one.fieldRatio);
+        }
+        qInfo("worst: %.3f px before encoding, %.3f px after; fixed-point error up to %.0f%% of its bound", worst.math,
+              worst.total, 100 * worst.fieldRatio);
+        QVERIFY(worst.math <= mathBoundPixels);
+        QVERIFY(worst.fieldRatio < 1);
+    }
+
+    void keystoneMountingsOnTheProjectivePath() {
+        std::mt19937 random(13);
+        Worst worst;
+        for (int run = 0; run < runs; ++run) {
+            const Worst one = roundTrip(simulation::randomMounting(random, true), Format::Projective);
+            if (QTest::currentTestFailed())
+                return;
+            worst.math = std::max(worst.math, one.math);
+            worst.total = std::max(worst.total, one.total);
+            worst.fieldRatio = std::max(worst.fieldRatio, one.fieldRatio);
+        }
+        qInfo("worst: %.3f px before encoding, %.3f px after; fixed-point error up to %.0f%% of its bound", worst.math,
+              worst.total, 100 * worst.fieldRatio);
+        QVERIFY(worst.math <= mathBoundPixels);
+        QVERIFY(worst.fieldRatio < 1);
+    }
+
+    void exactMountingNeedsNoCorrection() {
+        // A frame that reports every touch where it is: the upload is close to the identity.
+        const auto frame = simulation::frameMapping({});
+        const TouchPointTable touches = simulation::cornerTouchesAtReferences(frame, 20);
+        double matrix[8][8];
+        double vector[8];
+        std::array<std::int32_t, 8> fixed{};
+        const auto upload = calibration::buildUpload(Format::Projective, touches, 20, 0, matrix, vector, fixed);
+        QVERIFY(upload);
+        const auto decoded = simulation::decodeUpload(*upload);
+        QVERIFY(decoded);
+        QVERIFY(simulation::correctedError(*decoded, frame, screen).worst < 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalibrationRoundTrip)
+#include "test_calibration_round_trip.moc"

@@ -1,0 +1,177 @@
+#include <QtTest>
+
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+
+#include "support/modal_answerer.h"
+#include "support/tray_settings.h"
+#include "tweaks/double_click.h"
+#include "ui/form.h"
+#include "ui_form.h"
+
+namespace {
+
+const QString question = QStringLiteral("优化已完成,重启计算机后生效.\n是否现在重启?");
+const QString restartNow = QStringLiteral("现在重启");
+const QString restartLater = QStringLiteral("稍后重启");
+
+// An in-memory store that records every write in order.
+class RecordingStore : public platform::MouseSettings {
+public:
+    QMap<QString, QString> values;
+    QStringList writes;
+
+    QString value(const QString &name) const override { return values.value(name); }
+    void setValue(const QString &name, const QString &text) override {
+        values[name] = text;
+        writes << name + QLatin1Char('=') + text;
+    }
+};
+
+// What the slot opens: forwards to the test's recording store, which outlives it.
+class ForwardingStore : public platform::MouseSettings {
+public:
+    explicit ForwardingStore(RecordingStore *target) : m_target(target) {}
+    QString value(const QString &name) const override { return m_target->value(name); }
+    void setValue(const QString &name, const QString &text) override { m_target->setValue(name, text); }
+
+private:
+    RecordingStore *m_target;
+};
+
+// A harmless stand-in for the restart command, so that no test can restart the machine.
+const platform::Command harmlessRestart{QStringLiteral("true"), {QStringLiteral("--restart-stand-in")}};
+
+QList<QProcess *> startedProcesses(const Form &form) {
+    return form.findChildren<QProcess *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace
+
+class TestDoubleClick : public QObject {
+    Q_OBJECT
+
+private:
+    RecordingStore store;  // shared by the opener below; reset before every test
+    std::optional<TraySettings> settings;
+
+private slots:
+    void initTestCase() {
+        tweaks::setRestartCommandOverride(harmlessRestart);
+        tweaks::setMouseSettingsOpener([this] { return std::make_unique<ForwardingStore>(&store); });
+    }
+    void init() {
+        store = RecordingStore();
+        settings.emplace(windowModeSettings);
+    }
+    void cleanup() { settings.reset(); }
+
+    void valuesDecideBetweenNothingToDoAndTheQuestion_data() {
+        QTest::addColumn<QStringList>("stored");  // height, width, speed; "-" for a missing value
+        QTest::addColumn<bool>("alreadyOptimised");
+        QTest::newRow("4 x 4 at 500 ms is widened") << QStringList{"4", "4", "500"} << false;
+        QTest::newRow("50 x 50 at 500 ms is left alone") << QStringList{"50", "50", "500"} << true;
+        QTest::newRow("50 x 50 at 400 ms: one value off rewrites all") << QStringList{"50", "50", "400"} << false;
+        QTest::newRow("only the height off") << QStringList{"4", "50", "500"} << false;
+        QTest::newRow("only the width off") << QStringList{"50", "4", "500"} << false;
+        QTest::newRow("missing values read as 0") << QStringList{"-", "-", "-"} << false;
+        QTest::newRow("missing speed reads as 0") << QStringList{"50", "50", "-"} << false;
+        QTest::newRow("non-numeric value reads as 0") << QStringList{"fifty", "50", "500"} << false;
+    }
+    void valuesDecideBetweenNothingToDoAndTheQuestion() {
+        QFETCH(QStringList, stored);
+        QFETCH(bool, alreadyOptimised);
+        const QStringList names{"DoubleClickHeight", "DoubleClickWidth", "DoubleClickSpeed"};
+        for (int i = 0; i < 3; ++i)
+            if (stored[i] != QLatin1String("-"))
+                store.values[names[i]] = stored[i];
+
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(restartLater);
+        form.ui->pushButton_DblClick->click();
+
+        QCOMPARE(answerer.boxes().size(), 1);
+        const ModalAnswerer::Box &box = answerer.boxes()[0];
+        QCOMPARE(box.title, QStringLiteral("OK"));
+        QCOMPARE(box.icon, QMessageBox::Information);
+        if (alreadyOptimised) {
+            QCOMPARE(box.text, QStringLiteral("已优化过,无需重复优化."));
+            QCOMPARE(box.buttons.size(), 1);
+            QVERIFY(store.writes.isEmpty());
+        } else {
+            QCOMPARE(box.text, question);
+            QCOMPARE(box.buttons, (QStringList{restartNow, restartLater}));
+            QCOMPARE(box.defaultButton, restartLater);
+            QCOMPARE(store.writes,
+                     (QStringList{"DoubleClickHeight=50", "DoubleClickWidth=50", "DoubleClickSpeed=500"}));
+        }
+        QVERIFY(startedProcesses(form).isEmpty());
+    }
+
+    void restartStartsOnlyOnRestartNow() {
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(restartNow);
+        form.onButtonDblClick();
+        const QList<QProcess *> processes = startedProcesses(form);
+        QCOMPARE(processes.size(), 1);
+        QCOMPARE(processes[0]->program(), harmlessRestart.program);
+        QCOMPARE(processes[0]->arguments(), harmlessRestart.arguments);
+        QVERIFY(processes[0]->waitForFinished(5000));  // it really ran: the slot started it and did not wait
+        QCOMPARE(processes[0]->exitCode(), 0);
+    }
+
+    void questionHasNoEscapeAndReturnPicksLater() {
+        Form form;
+        bool hadEscapeButton = true;
+        QTimer poller;
+        poller.setInterval(10);
+        connect(&poller, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            hadEscapeButton = box->escapeButton() != nullptr;
+            QTest::keyClick(box, Qt::Key_Escape);  // no escape button designated: the box stays open
+            if (box->isVisible())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        poller.start();
+        form.onButtonDblClick();
+        poller.stop();
+        QVERIFY(!hadEscapeButton);
+        QVERIFY(startedProcesses(form).isEmpty());
+        QCOMPARE(store.writes.size(), 3);
+    }
+
+    void realStoreChangesGtkSettings() {
+        // The desktop's own store below the test's private XDG_CONFIG_HOME, end to end through the button.
+        const auto previous = tweaks::setMouseSettingsOpener({});
+        const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/gtk-3.0/settings.ini");
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=400\n");
+        file.close();
+
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(restartLater);
+        form.ui->pushButton_DblClick->click();
+        answerer.answer(restartLater);
+        form.ui->pushButton_DblClick->click();  // now on target: nothing left to do
+        tweaks::setMouseSettingsOpener(previous);
+
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(),
+                 QByteArray(
+                     "[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=500\ngtk-double-click-distance=25\n"));
+        QCOMPARE(answerer.boxes().size(), 2);
+        QCOMPARE(answerer.boxes()[0].text, question);
+        QCOMPARE(answerer.boxes()[1].text, QStringLiteral("已优化过,无需重复优化."));
+    }
+};
+
+QTEST_MAIN(TestDoubleClick)
+#include "test_double_click.moc"
