@@ -35,3 +35,12 @@ echo
 "$build/bin/bench_startup" "$rounds"
 echo
 "$build/bin/bench_idle" "$idle_seconds"
+
+# The micro-benchmarks of the device link and the calibration (Google Benchmark), and the calibration accuracy
+# table; they need no display.
+for program in bench_device bench_calibration calibration_accuracy; do
+  [[ -x "$build/bin/$program" ]] || continue
+  echo
+  echo "== $program"
+  QT_QPA_PLATFORM=offscreen "$build/bin/$program"
+done

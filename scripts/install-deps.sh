@@ -11,7 +11,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
   dpkg-dev file desktop-file-utils             # the Debian package (scripts/package-test.sh): shlibdeps, launcher check
   clang libclang-rt-14-dev clang-tidy python3  # fuzzers (scripts/fuzz.sh), the lint (scripts/test.sh --lint)
-  libxcb1-dev                                  # the start-up benchmark watches the X server (bench/)
+  libxcb1-dev libbenchmark-dev                 # benchmarks (bench/): X server watch, Google Benchmark
 )
 
 missing=()
