@@ -9,6 +9,7 @@ packages=(
   libhidapi-dev libhidapi-hidraw0
   libumockdev-dev umockdev
   xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
+  libxcb1-dev
 )
 
 missing=()
