@@ -37,11 +37,13 @@ bool isRepeatedTouch(QPoint lastTouch, QPoint touch) {
 }
 
 TouchPoint toCalibrationUnits(QPoint touch, QSize window) {
-    // The product is formed in 64 bits so that no window size can overflow it.
+    // The product is formed in 64 bits so that no window size can overflow it. The quotient is truncated on
+    // purpose: touches are whole units, stored as doubles.
     const auto scaled = [](int pixels, int size) {
         if (size <= 0)
             return 0.0;
-        return static_cast<double>(static_cast<long long>(pixels) * 4096 / size);
+        const long long units = static_cast<long long>(pixels) * 4096 / size;
+        return static_cast<double>(units);
     };
     return {scaled(touch.x(), window.width()), scaled(touch.y(), window.height())};
 }

@@ -5,7 +5,7 @@
 #include "device/report.h"
 
 struct hid_device_;
-typedef struct hid_device_ hid_device;  // hidapi's handle, declared as hidapi.h does
+using hid_device = struct hid_device_;  // hidapi's handle, the same type hidapi.h declares
 
 // Reports to and from the opened frame, through hidapi.
 

@@ -148,7 +148,7 @@ std::size_t outputWriteLength(const OutputReports &reports, std::uint8_t reportI
     const auto found = reports.bits.find(reports.numbered ? reportId : 0);
     if (found == reports.bits.end() || found->second == 0)
         return 0;
-    const std::size_t bytes = std::size_t((found->second + 7) / 8);
+    const auto bytes = std::size_t((found->second + 7) / 8);
     return reports.numbered ? bytes + 1 : bytes;
 }
 

@@ -88,7 +88,7 @@ private:
     // The key of a "key = value" line; empty for comments, blank lines and anything else.
     static QString keyOf(const QString &line) {
         const QString trimmed = line.trimmed();
-        const int equals = trimmed.indexOf(QLatin1Char('='));
+        const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
         if (trimmed.startsWith(QLatin1Char('#')) || equals <= 0)
             return {};
         return trimmed.left(equals).trimmed();

@@ -63,7 +63,7 @@ struct Frame {
 
 Frame &frame() {
     // Never destroyed: the program may still call hidapi while static objects are being torn down.
-    static Frame *const instance = new Frame;
+    static auto *const instance = new Frame;
     return *instance;
 }
 
@@ -455,7 +455,7 @@ void freeEnumeration(hid_device_info *list) {
         const auto known = std::find_if(f.lists.begin(), f.lists.end(),
                                         [list](const HandedOutList &handed) { return handed.head == list; });
         if (known == f.lists.end()) {
-            f.faults.push_back("hid_free_enumeration of a list that was not handed out or was freed already");
+            f.faults.emplace_back("hid_free_enumeration of a list that was not handed out or was freed already");
             keep(f, event);
             return;
         }
@@ -514,7 +514,7 @@ int write(hid_device *handle, const unsigned char *data, std::size_t length) {
     if (data)
         event.bytes.assign(data, data + length);
     if (!isOpenHandle(f, handle) || !data) {
-        f.faults.push_back("hid_write on a handle that is not open, or without data");
+        f.faults.emplace_back("hid_write on a handle that is not open, or without data");
         event.result = -1;
         keep(f, event);
         return -1;
@@ -542,7 +542,7 @@ int read(hid_device *handle, unsigned char *data, std::size_t length, int timeou
     event.length = length;
     event.timeoutMs = timeoutMs;
     if (!isOpenHandle(f, handle) || !data) {
-        f.faults.push_back("hid_read_timeout on a handle that is not open, or without a buffer");
+        f.faults.emplace_back("hid_read_timeout on a handle that is not open, or without a buffer");
         event.result = -1;
         keep(f, event);
         return -1;
@@ -570,7 +570,7 @@ void close(hid_device *handle) {
     Event event;
     event.kind = Event::Kind::Close;
     if (!isOpenHandle(f, handle)) {
-        f.faults.push_back("hid_close of a handle that is not open");
+        f.faults.emplace_back("hid_close of a handle that is not open");
         keep(f, event);
         return;
     }

@@ -59,7 +59,7 @@ gboolean handleIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer)
     // Every node answers the size ioctl: hidapi 0.13.1 writes into freed memory when it fails inside an open.
     if (request == HIDIOCGRDESCSIZE) {
         UMockdevIoctlData *size = umockdev_ioctl_data_resolve(argument, 0, sizeof(int), nullptr);
-        const int value = node.ioctlDescriptor.size();
+        const auto value = static_cast<int>(node.ioctlDescriptor.size());
         std::memcpy(size->data, &value, sizeof value);
         umockdev_ioctl_client_complete(client, 0, 0);
     } else if (request == HIDIOCGRDESC && !node.descriptorIoctlFails) {
@@ -109,7 +109,7 @@ private:
                                                  "usb-test/input0", "HID_UNIQ", "", nullptr);
         umockdev_testbed_set_attribute_binary(testbed, hid, "report_descriptor",
                                               reinterpret_cast<guint8 *>(const_cast<char *>(descriptor.constData())),
-                                              descriptor.size());
+                                              static_cast<gint>(descriptor.size()));
         const QByteArray majorMinor = "240:" + QByteArray::number(number);
         gchar *raw =
             umockdev_testbed_add_device(testbed, "hidraw", node.constData(), hid, "dev", majorMinor.constData(),

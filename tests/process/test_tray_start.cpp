@@ -21,7 +21,7 @@ private:
     QString install(const QString &fileName, const QByteArray &settings) {
         const QString programFolder = folder.filePath(QStringLiteral("Touch Kit"));
         QDir().mkpath(programFolder);
-        const QString program = programFolder + QLatin1Char('/') + fileName;
+        QString program = programFolder + QLatin1Char('/') + fileName;
         QFile::remove(program);
         QFile::copy(QStringLiteral(ORVESSA_EXECUTABLE), program);
         QFile ini(programFolder + QStringLiteral("/setting_calibration.ini"));

@@ -40,7 +40,7 @@ TouchPoint toUnits(QPointF pixels, QSize screen) {
 std::int64_t littleEndian(const device::Report &report, int offset, int size) {
     std::uint64_t bits = 0;
     for (int byte = 0; byte < size; ++byte)
-        bits |= std::uint64_t(report[std::size_t(offset + byte)]) << (8 * byte);
+        bits |= std::uint64_t(report[std::size_t(offset) + std::size_t(byte)]) << (8 * byte);
     return size == 4 ? std::int64_t(std::int32_t(std::uint32_t(bits)))
                      : std::int64_t(std::int16_t(std::uint16_t(bits)));
 }

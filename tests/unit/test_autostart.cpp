@@ -81,7 +81,7 @@ QMap<QString, QString> readEntry(const QString &path) {
     if (lines.value(0) != QLatin1String("[Desktop Entry]"))
         keys.insert(QStringLiteral("error"), QStringLiteral("no [Desktop Entry] group first"));
     for (const QString &line : lines.mid(1)) {
-        const int equals = line.indexOf(QLatin1Char('='));
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
         const QString key = line.left(equals);
         if (equals <= 0 || keys.contains(key))
             keys.insert(QStringLiteral("error"), line);

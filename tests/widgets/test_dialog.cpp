@@ -45,8 +45,11 @@ QVector<QPoint> targetsOf(int count) {
     return targets;
 }
 
+// Whole units, truncated like the target window's own conversion.
 TouchPoint units(QPoint pixel) {
-    return {double(pixel.x() * 4096 / 1920), double(pixel.y() * 4096 / 1080)};
+    const int x = pixel.x() * 4096 / 1920;
+    const int y = pixel.y() * 4096 / 1080;
+    return {double(x), double(y)};
 }
 
 bool sameColour(const QImage &image, QPoint at, QColor colour) {
