@@ -31,7 +31,7 @@ const QString coefficientBytesOnTargets =
 // The corners of a run's taps, in the order the correction takes them: top-left, top-right, bottom-right,
 // bottom-left. Targets are numbered row by row from the top.
 CornerTouches cornerTouches(const Taps &taps, int columns) {
-    const int rows = taps.size() / columns;
+    const int rows = static_cast<int>(taps.size()) / columns;
     const auto at = [&](int row, int column) { return calibrationUnits(taps[row * columns + column], screenSize); };
     return {at(0, 0), at(0, columns - 1), at(rows - 1, columns - 1), at(rows - 1, 0)};
 }
@@ -84,7 +84,7 @@ private:
     static void checkUpload(const ProgramUnderTest &program, const ExpectedUpload &expected) {
         QVERIFY2(expected.clear, "a coefficient of these taps lies on a rounding edge: choose other taps");
         const FrameRecord record = program.record();
-        const quint8 code = quint8(expected.bytes[2]);
+        const auto code = quint8(expected.bytes[2]);
         QCOMPARE(record.reports(code).size(), 1);
         QCOMPARE(hexBytes(record.reports(code).first()), hexBytes(expected.bytes));
         const int closingByte = 3 + int(expected.fields.size()) * (code == 0x61 ? 4 : 2);  // 35 or 15

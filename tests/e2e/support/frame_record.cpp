@@ -13,7 +13,7 @@ RecordLine parseLine(const QString &text) {
         return line;
     }
     // Everything after " bytes=" is the byte list; the rest is a kind followed by key=value words.
-    const int bytesAt = text.indexOf(QStringLiteral(" bytes="));
+    const qsizetype bytesAt = text.indexOf(QStringLiteral(" bytes="));
     const QString head = bytesAt < 0 ? text : text.left(bytesAt);
     if (bytesAt >= 0)
         line.bytes = QByteArray::fromHex(text.mid(bytesAt + 7).toLatin1());
@@ -64,7 +64,7 @@ QList<QByteArray> FrameRecord::reports(quint8 code) const {
 }
 
 RecordLine FrameRecord::stateAfter(quint8 code) const {
-    for (int i = m_lines.size() - 2; i >= 0; --i) {
+    for (qsizetype i = m_lines.size() - 2; i >= 0; --i) {
         const RecordLine &line = m_lines[i];
         if (line.kind == QStringLiteral("write") && line.bytes.size() > 2 && quint8(line.bytes[2]) == code &&
             m_lines[i + 1].kind == QStringLiteral("state"))

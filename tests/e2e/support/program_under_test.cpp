@@ -1,5 +1,7 @@
 #include "support/program_under_test.h"
 
+#include <utility>
+
 #include <QDir>
 #include <QFile>
 
@@ -7,7 +9,7 @@ QPoint buttonCentre(const QRect &window, MainButton button) {
     return window.topLeft() + QPoint(190, 55 + 70 * static_cast<int>(button));
 }
 
-ProgramUnderTest::ProgramUnderTest(const QString &display, const QByteArray &settings) : m_display(display) {
+ProgramUnderTest::ProgramUnderTest(QString display, const QByteArray &settings) : m_display(std::move(display)) {
     if (!m_folder.isValid())
         return;
     const QDir root(m_folder.path());

@@ -25,7 +25,7 @@ QPoint buttonCentre(const QRect &window, MainButton button);
 class ProgramUnderTest {
 public:
     /// Installs the program, named orvessa, with @p settings as its setting_calibration.ini, for @p display.
-    ProgramUnderTest(const QString &display, const QByteArray &settings);
+    ProgramUnderTest(QString display, const QByteArray &settings);
     ProgramUnderTest(const ProgramUnderTest &) = delete;
     ProgramUnderTest &operator=(const ProgramUnderTest &) = delete;
     ~ProgramUnderTest();

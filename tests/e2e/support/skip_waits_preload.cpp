@@ -29,7 +29,7 @@ void recordWait(const timespec &request) {
 
 }  // namespace
 
-extern "C" int nanosleep(const timespec *request, timespec *remaining) noexcept {
+extern "C" int nanosleep(const timespec *request, timespec *remaining) {
     if (request && isProgramWait(*request)) {
         recordWait(*request);
         return 0;
