@@ -97,7 +97,9 @@ private slots:
         xserver.start(
             QStringLiteral("Xvfb"),
             {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-             QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+             QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+             // Without -noreset the server refuses connections while it resets after its last client left.
+             QStringLiteral("-noreset")});
         QVERIFY(xserver.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(xserver.canReadLine(), 10000);
         display = QLatin1Char(':') + QString::fromLatin1(xserver.readLine().trimmed());

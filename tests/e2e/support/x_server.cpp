@@ -1,0 +1,40 @@
+#include "support/x_server.h"
+
+#include <QDeadlineTimer>
+#include <QStandardPaths>
+#include <QtTest>
+
+XServer::~XServer() {
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+bool XServer::toolsInstalled() {
+    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty();
+}
+
+bool XServer::start(QSize screenSize) {
+    const QString screen = QStringLiteral("%1x%2x24").arg(screenSize.width()).arg(screenSize.height());
+    // -displayfd: the server picks the first free display and writes its number once it accepts clients.
+    // -noreset: an X server resets when its last client leaves, as happens between two programs of a test, and
+    // refuses connections while it does.
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.start(QStringLiteral("Xvfb"),
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                     screen, QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-nolisten"),
+                     QStringLiteral("unix"), QStringLiteral("-nolock"), QStringLiteral("-noreset")});
+    if (!m_process.waitForStarted(5000))
+        return false;
+    const QDeadlineTimer deadline(10000);
+    while (!m_process.canReadLine() && !deadline.hasExpired() && m_process.state() == QProcess::Running)
+        QTest::qWait(20);
+    if (!m_process.canReadLine())
+        return false;
+    m_display = QLatin1Char(':') + QString::fromLatin1(m_process.readLine().trimmed());
+    return true;
+}
