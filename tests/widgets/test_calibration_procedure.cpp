@@ -345,13 +345,33 @@ private slots:
         QCOMPARE(bytesOf(virtual_frame::events(virtual_frame::Event::Kind::Write).back(), 3, 36), projectiveOnTarget);
     }
 
-    void touchesSlightlyOffTargetAreSaved() {
+    void everyMountingIsSaved_data() {
+        QTest::addColumn<QVector<QPoint>>("touches");
+        QTest::addColumn<bool>("projective");
+        // Where the frame reports the targets (top-left, top-right, bottom-left, bottom-right), by how it is mounted.
+        const QVector<QPoint> offTarget{{257, 186}, {1666, 191}, {262, 877}, {1671, 897}};
+        const QVector<QPoint> upsideDown{{1631, 917}, {287, 917}, {1631, 161}, {287, 161}};
+        const QVector<QPoint> mirrored{{1631, 161}, {287, 161}, {1631, 917}, {287, 917}};
+        const QVector<QPoint> quarterTurn{{1631, 161}, {1631, 917}, {287, 161}, {287, 917}};
+        const QVector<QPoint> huddled{{900, 500}, {1000, 500}, {900, 600}, {1000, 600}};
+        QTest::newRow("touches slightly off target") << offTarget << true;
+        QTest::newRow("a frame upside down, projective") << upsideDown << true;
+        QTest::newRow("a frame upside down, affine") << upsideDown << false;
+        QTest::newRow("a mirrored frame") << mirrored << true;
+        QTest::newRow("a frame a quarter turn round") << quarterTurn << false;
+        QTest::newRow("a frame reporting a thirteenth of the spread, projective") << huddled << true;
+    }
+    void everyMountingIsSaved() {
+        QFETCH(QVector<QPoint>, touches);
+        QFETCH(bool, projective);
         addFrame();
+        if (!projective)
+            virtual_frame::setStartReply(virtual_frame::StartReply::Timeout);
         DialogDriver driver;
-        driver.aimOff = {{0, QPoint(-30, 25)}, {1, QPoint(35, 30)}, {2, QPoint(-25, -40)}, {3, QPoint(40, -20)}};
+        driver.touches = touches;
         ModalAnswerer answerer;
         form->StartCalibrate_4_1();
-        QCOMPARE(writtenCodes(), (Codes{0x51, 0x61}));
+        QCOMPARE(writtenCodes(), projective ? (Codes{0x51, 0x61}) : (Codes{0x51, 0x55, 0x66}));
         QCOMPARE(answerer.boxes().size(), 1);
         QCOMPARE(answerer.boxes()[0].text, QStringLiteral("校准已更新!"));
     }
@@ -359,13 +379,14 @@ private slots:
     void implausibleTouchesAbandonWithAWarning_data() {
         QTest::addColumn<QVector<QPoint>>("touches");
         QTest::addColumn<bool>("projective");
-        const QVector<QPoint> reversed{{1631, 917}, {287, 917}, {1631, 161}, {287, 161}};
         const QVector<QPoint> huddled{{900, 500}, {1000, 500}, {900, 600}, {1000, 600}};
         const QVector<QPoint> onALine{{287, 161}, {960, 540}, {600, 400}, {1631, 917}};
-        QTest::newRow("corners touched in reverse order, projective") << reversed << true;
-        QTest::newRow("corners touched in reverse order, affine") << reversed << false;
-        QTest::newRow("all corners huddled in the middle") << huddled << true;
+        const QVector<QPoint> oneSpotTwice{{287, 161}, {1631, 161}, {287, 917}, {287, 161}};
+        const QVector<QPoint> crossed{{1631, 161}, {287, 161}, {287, 917}, {1631, 917}};
+        QTest::newRow("corners huddled in the middle fit no affine field") << huddled << false;
         QTest::newRow("corners on one line") << onALine << false;
+        QTest::newRow("top-left touched again for bottom-right") << oneSpotTwice << true;
+        QTest::newRow("top corners touched in swapped order") << crossed << true;
     }
     void implausibleTouchesAbandonWithAWarning() {
         QFETCH(QVector<QPoint>, touches);
