@@ -144,6 +144,34 @@ private slots:
         QCOMPARE(bytes(*upload, 3 + fields.size(), 64), Bytes(61 - fields.size(), 0));
     }
 
+    void projectiveUploadKeepsThePlainConversionWhereNothingIsGained_data() {
+        QTest::addColumn<TouchPointTable>("touches");
+        QTest::addColumn<bool>("plain");
+        QTest::newRow("corners on the targets") << nineTargets(614, 614, 3481, 3481) << true;
+        QTest::newRow("corners shifted up and left") << nineTargets(612, 610, 3479, 3477) << true;
+        QTest::newRow("a frame upside down") << nineTargets(3481, 3481, 614, 614) << true;
+        QTest::newRow("a frame scaled and far off") << nineTargets(1500, 200, 3900, 2300) << true;
+        TouchPointTable parallelogram = nineTargets(700, 500, 3600, 3550);
+        parallelogram[2] = {3600, 650};  // top edge and bottom edge both rise by 150 over 2900: sheared, no keystone
+        parallelogram[6] = {700, 3400};
+        QTest::newRow("a sheared frame") << parallelogram << true;
+        TouchPointTable keystone = nineTargets(614, 614, 3481, 3481);
+        keystone[8] = {3300, 3300};
+        QTest::newRow("a keystoned frame gets the fields fitted anew") << keystone << false;
+    }
+    void projectiveUploadKeepsThePlainConversionWhereNothingIsGained() {
+        QFETCH(TouchPointTable, touches);
+        QFETCH(bool, plain);
+        double matrix[8][8];
+        double vector[8];
+        std::array<std::int32_t, 8> fixed{};
+        const auto upload = calibration::buildUpload(Format::Projective, touches, 9, 0, matrix, vector, fixed);
+        QVERIFY(upload);
+        const auto converted = device::projectiveFixedPoint(vector);
+        QCOMPARE(fixed == *converted, plain);
+        QCOMPARE(*upload == device::projectiveUpload(*converted), plain);
+    }
+
     void projectiveIntegersAreKept() {
         double matrix[8][8];
         double vector[8];
