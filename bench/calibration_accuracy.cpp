@@ -113,46 +113,78 @@ simulation::Correction fivePointAffine(const simulation::Homography &mapping, do
     return correction;
 }
 
+void printFigures(const Cell &cell, std::initializer_list<Column> shown) {
+    for (const Column column : shown)
+        std::printf(" %.2f / %.2f |", cell.figures[column].mean, cell.figures[column].worst);
+}
+
+// One run of @p targets touches through @p mapping with @p noise, its figures added to @p cell. The projective
+// fields uploaded go to @p uploaded, those of truncating every field to @p truncated.
+void measureRun(const simulation::Homography &mapping, int targets, double noise, std::mt19937 &random, Cell &cell,
+                std::array<std::int32_t, 8> &uploaded, std::array<std::int32_t, 8> &truncated) {
+    const TouchPointTable touches = simulation::touchesThroughWindow(mapping, targets, screen, noise, random);
+    double matrix[8][8];
+    double vector[8];
+    const auto projective =
+        calibration::buildUpload(calibration::Format::Projective, touches, targets, 0, matrix, vector, uploaded);
+    const auto affine =
+        calibration::buildUpload(calibration::Format::Affine, touches, targets, 0, matrix, vector, uploaded);
+    const auto plain = device::projectiveFixedPoint(vector);
+    const auto all = fitAllTargets(touches, targets);
+    if (!projective || !affine || !plain || !all) {
+        ++cell.refused;
+        return;
+    }
+    truncated = *plain;
+    const auto error = [&](const simulation::Correction &correction) {
+        return simulation::correctedError(correction, mapping, screen);
+    };
+    cell.figures[Exact].add(error(correctionOf(vector)));
+    cell.figures[Described].add(error(*simulation::decodeUpload(device::projectiveUpload(*plain))));
+    cell.figures[Uploaded].add(error(*simulation::decodeUpload(*projective)));
+    cell.figures[Affine].add(error(*simulation::decodeUpload(*affine)));
+    cell.figures[FivePoint].add(error(fivePointAffine(mapping, noise, random)));
+    cell.figures[AllTargets].add(error(*all));
+    ++cell.frames;
+}
+
 Cell measure(const Kind &kind, double noise, int targets) {
     std::mt19937 random(1000 + targets * 10 + int(noise * 3) + int(kind.maxKeystone * 1000) + kind.mounted);
     Cell cell;
+    std::array<std::int32_t, 8> uploaded{};
+    std::array<std::int32_t, 8> truncated{};
     for (int frame = 0; frame < framesPerCell; ++frame) {
         const simulation::Mounting mounting =
             kind.mounted ? simulation::randomMounting(random, kind.maxKeystone) : simulation::Mounting{};
-        const auto mapping = simulation::frameMapping(mounting);
-        const TouchPointTable touches = simulation::touchesThroughWindow(mapping, targets, screen, noise, random);
-        double matrix[8][8];
-        double vector[8];
-        std::array<std::int32_t, 8> fixed{};
-        const auto projective =
-            calibration::buildUpload(calibration::Format::Projective, touches, targets, 0, matrix, vector, fixed);
-        const auto affine =
-            calibration::buildUpload(calibration::Format::Affine, touches, targets, 0, matrix, vector, fixed);
-        const auto plain = device::projectiveFixedPoint(vector);
-        const auto all = fitAllTargets(touches, targets);
-        if (!projective || !affine || !plain || !all) {
-            ++cell.refused;
-            continue;
-        }
-        const auto error = [&](const simulation::Correction &correction) {
-            return simulation::correctedError(correction, mapping, screen);
-        };
-        cell.figures[Exact].add(error(correctionOf(vector)));
-        cell.figures[Described].add(error(*simulation::decodeUpload(device::projectiveUpload(*plain))));
-        cell.figures[Uploaded].add(error(*simulation::decodeUpload(*projective)));
-        cell.figures[Affine].add(error(*simulation::decodeUpload(*affine)));
-        cell.figures[FivePoint].add(error(fivePointAffine(mapping, noise, random)));
-        cell.figures[AllTargets].add(error(*all));
-        ++cell.frames;
+        measureRun(simulation::frameMapping(mounting), targets, noise, random, cell, uploaded, truncated);
     }
     for (Figure &figure : cell.figures)
         figure.mean /= std::max(cell.frames, 1);
     return cell;
 }
 
-void printFigures(const Cell &cell, std::initializer_list<Column> shown) {
-    for (const Column column : shown)
-        std::printf(" %.2f / %.2f |", cell.figures[column].mean, cell.figures[column].worst);
+// A frame with keystone and no other error, as over a projection screen, its four targets touched at their pixels.
+void measureKeystoneAlone() {
+    std::printf(
+        "\nKeystone alone, four targets touched at their pixels without noise\n\n"
+        "| keystone across / down | g, h truncated | g, h uploaded | (a) exact | (b) described | (c) uploaded "
+        "|\n|---|---|---|---|---|---|\n");
+    const std::pair<double, double> keystones[] = {
+        {0.08, 0.05}, {0.08, -0.05}, {-0.08, 0.05}, {-0.08, -0.05}, {0.086, 0.052}};
+    for (const auto &[across, down] : keystones) {
+        simulation::Mounting mounting;
+        mounting.keystoneX = across;
+        mounting.keystoneY = down;
+        std::mt19937 unused;
+        Cell cell;
+        std::array<std::int32_t, 8> uploaded{};
+        std::array<std::int32_t, 8> truncated{};
+        measureRun(simulation::frameMapping(mounting), 4, 0, unused, cell, uploaded, truncated);
+        std::printf("| %+.1f %% / %+.1f %% | %d, %d | %d, %d |", 100 * across, 100 * down, truncated[6], truncated[7],
+                    uploaded[6], uploaded[7]);
+        printFigures(cell, {Exact, Described, Uploaded});
+        std::printf("\n");
+    }
 }
 
 }  // namespace
@@ -196,5 +228,6 @@ int main() {
             printFigures(pooled[n][t], {Exact, AllTargets});
             std::printf("\n");
         }
+    measureKeystoneAlone();
     return 0;
 }

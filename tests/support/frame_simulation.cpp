@@ -62,36 +62,23 @@ Homography frameMapping(const Mounting &mounting) {
     linear.m[1][1] = mounting.scaleY * std::cos(angle);
     linear.m[0][2] = mounting.offsetX;
     linear.m[1][2] = mounting.offsetY;
-    Homography orientation;
-    if (mounting.mirrored)
-        orientation.m[0][0] = -1;
-    for (int turn = 0; turn < (mounting.quarterTurns % 4 + 4) % 4; ++turn) {
-        Homography quarter;
-        quarter.m[0][0] = quarter.m[1][1] = 0;
-        quarter.m[0][1] = -1;
-        quarter.m[1][0] = 1;
-        orientation = multiply(quarter, orientation);
-    }
     Homography keystone;
     keystone.m[2][0] = mounting.keystoneX / centre;
     keystone.m[2][1] = mounting.keystoneY / centre;
-    return multiply(translation(centre, centre),
-                    multiply(keystone, multiply(linear, multiply(orientation, translation(-centre, -centre)))));
+    return multiply(translation(centre, centre), multiply(keystone, multiply(linear, translation(-centre, -centre))));
 }
 
-Mounting randomMounting(std::mt19937 &random, double maxKeystone) {
+Mounting randomMounting(std::mt19937 &random, double maxKeystone, int orientation) {
     std::uniform_real_distribution<double> unit(-1, 1);
     Mounting mounting;
-    mounting.rotationDegrees = 4 * unit(random);
-    mounting.scaleX = 1 + 0.08 * unit(random);
+    mounting.rotationDegrees = 4 * unit(random) + 90 * (orientation % 4);
+    mounting.scaleX = (orientation < 4 ? 1 : -1) * (1 + 0.08 * unit(random));
     mounting.scaleY = 1 + 0.08 * unit(random);
     mounting.shear = 0.04 * unit(random);
     mounting.offsetX = 150 * unit(random);
     mounting.offsetY = 150 * unit(random);
-    if (maxKeystone > 0) {
-        mounting.keystoneX = maxKeystone * unit(random);
-        mounting.keystoneY = maxKeystone * unit(random);
-    }
+    mounting.keystoneX = maxKeystone * unit(random);
+    mounting.keystoneY = maxKeystone * unit(random);
     return mounting;
 }
 

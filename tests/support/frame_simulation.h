@@ -21,13 +21,10 @@ struct Homography {
     TouchPoint map(TouchPoint point) const;
 };
 
-/// How a frame sits on its screen, all taken about the screen's centre: first its orientation (mirrored on the
-/// x axis, then turned by quarter turns: upside down is two), then rotation in degrees, scale per axis, shear
-/// (x grows by shear × y), offset in units, and keystone: the projective divisor grows by keystoneX (and
+/// How a frame sits on its screen, all taken about the screen's centre: rotation in degrees, scale per axis,
+/// shear (x grows by shear × y), offset in units, and keystone: the projective divisor grows by keystoneX (and
 /// keystoneY) from the centre to the right (bottom) edge.
 struct Mounting {
-    bool mirrored = false;
-    int quarterTurns = 0;
     double rotationDegrees = 0;
     double scaleX = 1;
     double scaleY = 1;
@@ -41,10 +38,10 @@ struct Mounting {
 /// Where the frame reports a touch at each true position.
 Homography frameMapping(const Mounting &mounting);
 
-/// A random mounting of a real frame in its usual orientation: up to 4 degrees of rotation, 8% of scale per axis,
-/// 0.04 of shear and 150 units of offset (70 px across, 40 px down on 1920 × 1080), and up to @p maxKeystone of
-/// keystone on each axis (0.03 for 3 %).
-Mounting randomMounting(std::mt19937 &random, double maxKeystone);
+/// A random mounting of a real frame: up to 4 degrees of rotation, 8% of scale per axis, 0.04 of shear and 150 units
+/// of offset (70 px across, 40 px down on 1920 × 1080), up to @p maxKeystone of keystone on each axis (0.03: 3%),
+/// turned by @p orientation % 4 quarter turns and, from 4 on, mirrored.
+Mounting randomMounting(std::mt19937 &random, double maxKeystone, int orientation = 0);
 
 /// The touch table of a run whose corner touches are exactly where the frame reports the corner targets' reference
 /// positions, kept as the window keeps them: truncated to whole units.

@@ -50,47 +50,54 @@ private slots:
     void cornersAreChecked_data() {
         QTest::addColumn<Corners>("corners");
         QTest::addColumn<CornerFault>("fault");
-        const Corners t = targets();
 
-        QTest::newRow("touches on the targets pass") << t << CornerFault::None;
+        QTest::newRow("touches on the targets pass") << targets() << CornerFault::None;
         QTest::newRow("touches on the truncated target pixels pass")
             << Corners{TouchPoint{612, 610}, TouchPoint{3478, 610}, TouchPoint{3478, 3477}, TouchPoint{612, 3477}}
             << CornerFault::None;
         QTest::newRow("touches 40 px off in different directions pass")
-            << moved(moved(moved(t, 0, 85, -150), 1, -85, 150), 2, 85, 150) << CornerFault::None;
+            << moved(moved(moved(targets(), 0, 85, -150), 1, -85, 150), 2, 85, 150) << CornerFault::None;
         QTest::newRow("a frame 5 degrees, 10% and 100 px off passes")
             << mounted(5, 1.1, 213, -379) << CornerFault::None;
-        QTest::newRow("a frame mounted upside down passes") << Corners{t[2], t[3], t[0], t[1]} << CornerFault::None;
-        QTest::newRow("a frame a quarter turn round passes") << Corners{t[1], t[2], t[3], t[0]} << CornerFault::None;
-        QTest::newRow("a frame mirrored left to right passes") << Corners{t[1], t[0], t[3], t[2]} << CornerFault::None;
-        QTest::newRow("a frame mirrored top to bottom passes") << Corners{t[3], t[2], t[1], t[0]} << CornerFault::None;
+        QTest::newRow("a frame rotated -5 degrees and shrunk 10% passes")
+            << mounted(-5, 0.9, -213, 379) << CornerFault::None;
+        QTest::newRow("a touch 1024 units off on both axes passes")
+            << moved(targets(), 2, -1024, -1024) << CornerFault::None;
+
+        QTest::newRow("a frame mirrored left to right passes")
+            << Corners{TouchPoint{high, low}, TouchPoint{low, low}, TouchPoint{low, high}, TouchPoint{high, high}}
+            << CornerFault::None;
+        QTest::newRow("a frame mirrored top to bottom passes")
+            << Corners{TouchPoint{low, high}, TouchPoint{high, high}, TouchPoint{high, low}, TouchPoint{low, low}}
+            << CornerFault::None;
+        QTest::newRow("a frame a quarter turn round passes")
+            << Corners{TouchPoint{high, low}, TouchPoint{high, high}, TouchPoint{low, high}, TouchPoint{low, low}}
+            << CornerFault::None;
+        QTest::newRow("a frame upside down passes")
+            << Corners{TouchPoint{high, high}, TouchPoint{low, high}, TouchPoint{low, low}, TouchPoint{high, low}}
+            << CornerFault::None;
         QTest::newRow("a frame offset by 300 px down passes") << mounted(0, 1, 0, 1137) << CornerFault::None;
         QTest::newRow("a frame reporting touches at twice their spread passes")
             << mounted(0, 2, 0, 0) << CornerFault::None;
         QTest::newRow("a frame reporting touches at a twelfth of their spread passes")
             << mounted(0, 1.0 / 12, 0, 0) << CornerFault::None;
-        QTest::newRow("a keystoned frame passes")
-            << Corners{TouchPoint{300, 500}, TouchPoint{3800, 700}, TouchPoint{3300, 3300}, TouchPoint{800, 3600}}
-            << CornerFault::None;
         QTest::newRow("a corner 70 units off the line through two others passes")
-            << moved(t, 2, 49.5 - 1433.6, 49.5 - 1433.6) << CornerFault::None;
+            << moved(targets(), 2, 49.5 - 1433.6, 49.5 - 1433.6) << CornerFault::None;
 
-        QTest::newRow("all corners on one spot are collapsed") << mounted(0, 0, 0, 0) << CornerFault::Collapsed;
-        QTest::newRow("top-left touched again for bottom-right is collapsed")
-            << Corners{t[0], t[1], t[0], t[3]} << CornerFault::Collapsed;
-        QTest::newRow("top corners 60 units apart are collapsed")
-            << moved(t, 1, 60 - 2867.2, 0) << CornerFault::Collapsed;
-
-        QTest::newRow("three corners on one line") << moved(t, 2, -1433.6, -1433.6) << CornerFault::OnOneLine;
-        QTest::newRow("a corner 60 units off the line through two others")
-            << moved(t, 2, 42.4 - 1433.6, 42.4 - 1433.6) << CornerFault::OnOneLine;
-
+        QTest::newRow("top-left and top-right touched in swapped order cross")
+            << Corners{TouchPoint{high, low}, TouchPoint{low, low}, TouchPoint{high, high}, TouchPoint{low, high}}
+            << CornerFault::Folded;
         QTest::newRow("bottom-right pulled inside the other three is folded")
-            << moved(t, 2, -2200, -2200) << CornerFault::Folded;
-        QTest::newRow("top corners touched in swapped order cross")
-            << Corners{t[1], t[0], t[2], t[3]} << CornerFault::Folded;
-        QTest::newRow("bottom corners touched in swapped order cross")
-            << Corners{t[0], t[1], t[3], t[2]} << CornerFault::Folded;
+            << moved(targets(), 2, -2200, -2200) << CornerFault::Folded;
+        QTest::newRow("three corners on one line")
+            << Corners{TouchPoint{low, low}, TouchPoint{high, low}, TouchPoint{2048, 2048}, TouchPoint{low, high}}
+            << CornerFault::OnOneLine;
+        QTest::newRow("a corner 60 units off the line through two others")
+            << moved(targets(), 2, 42.4 - 1433.6, 42.4 - 1433.6) << CornerFault::OnOneLine;
+
+        QTest::newRow("top corners 60 units apart are collapsed")
+            << moved(targets(), 1, 60 - 2867.2, 0) << CornerFault::Collapsed;
+        QTest::newRow("all corners on one spot are collapsed") << mounted(0, 0, 0, 0) << CornerFault::Collapsed;
     }
     void cornersAreChecked() {
         QFETCH(Corners, corners);

@@ -122,12 +122,6 @@ private slots:
         QTest::newRow("affine upload of a frame upside down")
             << Format::Affine << nineTargets(3481, 3481, 614, 614)
             << Bytes{0x00, 0xF0, 0, 0, 0xFF, 0x0F, 0, 0, 0x00, 0xF0, 0xFF, 0x0F, 0xFF};
-        // Mirrored left to right: only X turns round, so a and c are those of the frame upside down, e and f those of
-        // the corners on the targets.
-        QTest::newRow("projective upload of a mirrored frame")
-            << Format::Projective << nineTargets(3481, 614, 614, 3481)
-            << Bytes{0xB7, 0xFF, 0xEF, 0xFF, 0,    0, 0, 0, 0x92, 0xFE, 0x3F, 0, 0, 0, 0, 0,   0x49,
-                     0,    0x10, 0,    0x6D, 0x01, 0, 0, 0, 0,    0,    0,    0, 0, 0, 0, 0xFF};
     }
     void uploadBytes() {
         QFETCH(Format, format);
@@ -142,34 +136,6 @@ private slots:
         QCOMPARE(bytes(*upload, 0, 3), (Bytes{6, 0x55, code}));
         QCOMPARE(bytes(*upload, 3, 3 + fields.size()), fields);
         QCOMPARE(bytes(*upload, 3 + fields.size(), 64), Bytes(61 - fields.size(), 0));
-    }
-
-    void projectiveUploadKeepsThePlainConversionWhereNothingIsGained_data() {
-        QTest::addColumn<TouchPointTable>("touches");
-        QTest::addColumn<bool>("plain");
-        QTest::newRow("corners on the targets") << nineTargets(614, 614, 3481, 3481) << true;
-        QTest::newRow("corners shifted up and left") << nineTargets(612, 610, 3479, 3477) << true;
-        QTest::newRow("a frame upside down") << nineTargets(3481, 3481, 614, 614) << true;
-        QTest::newRow("a frame scaled and far off") << nineTargets(1500, 200, 3900, 2300) << true;
-        TouchPointTable parallelogram = nineTargets(700, 500, 3600, 3550);
-        parallelogram[2] = {3600, 650};  // top edge and bottom edge both rise by 150 over 2900: sheared, no keystone
-        parallelogram[6] = {700, 3400};
-        QTest::newRow("a sheared frame") << parallelogram << true;
-        TouchPointTable keystone = nineTargets(614, 614, 3481, 3481);
-        keystone[8] = {3300, 3300};
-        QTest::newRow("a keystoned frame gets the fields fitted anew") << keystone << false;
-    }
-    void projectiveUploadKeepsThePlainConversionWhereNothingIsGained() {
-        QFETCH(TouchPointTable, touches);
-        QFETCH(bool, plain);
-        double matrix[8][8];
-        double vector[8];
-        std::array<std::int32_t, 8> fixed{};
-        const auto upload = calibration::buildUpload(Format::Projective, touches, 9, 0, matrix, vector, fixed);
-        QVERIFY(upload);
-        const auto converted = device::projectiveFixedPoint(vector);
-        QCOMPARE(fixed == *converted, plain);
-        QCOMPARE(*upload == device::projectiveUpload(*converted), plain);
     }
 
     void projectiveIntegersAreKept() {
@@ -203,33 +169,24 @@ private slots:
         }
     }
 
-    void impossibleCornersAreRefused_data() {
+    void implausibleCornersAreRefused_data() {
         QTest::addColumn<TouchPointTable>("touches");
         QTest::addColumn<int>("targets");
-        QTest::addColumn<QList<Format>>("refusedBy");
-        const QList<Format> both{Format::Projective, Format::Affine};
-        QTest::newRow("all corners on one spot") << nineTargets(2000, 2000, 2000, 2000) << 9 << both;
-        QTest::newRow("corners three million units off fit no field")
-            << nineTargets(3000614, 614, 3003481, 3481) << 9 << both;
-        // a = 10 is beyond the 16-bit affine field (below 8), well inside the projective one.
-        QTest::newRow("corners at a tenth of their spread fit only the projective fields")
-            << nineTargets(1905, 1905, 2192, 2192) << 9 << QList<Format>{Format::Affine};
-        QTest::newRow("an unknown target count") << nineTargets(614, 614, 3481, 3481) << 8 << both;
+        QTest::newRow("all corners on one spot") << nineTargets(2000, 2000, 2000, 2000) << 9;
+        QTest::newRow("corners three million units off fit no field") << nineTargets(3000614, 614, 3003481, 3481) << 9;
+        QTest::newRow("an unknown target count") << nineTargets(614, 614, 3481, 3481) << 8;
         TouchPointTable empty{};
-        QTest::newRow("a table never written") << empty << 4 << both;
+        QTest::newRow("a table never written") << empty << 4;
     }
-    void impossibleCornersAreRefused() {
+    void implausibleCornersAreRefused() {
         QFETCH(TouchPointTable, touches);
         QFETCH(int, targets);
-        QFETCH(QList<Format>, refusedBy);
         double matrix[8][8];
         double vector[8];
         for (const Format format : {Format::Projective, Format::Affine}) {
             std::array<std::int32_t, 8> fixed{1, 2, 3, 4, 5, 6, 7, 8};
-            const bool refused = !calibration::buildUpload(format, touches, targets, 0, matrix, vector, fixed);
-            QCOMPARE(refused, refusedBy.contains(format));
-            if (refused)
-                QCOMPARE(fixed, (std::array<std::int32_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
+            QVERIFY(!calibration::buildUpload(format, touches, targets, 0, matrix, vector, fixed));
+            QCOMPARE(fixed, (std::array<std::int32_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
         }
     }
 };

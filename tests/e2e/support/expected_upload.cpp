@@ -1,6 +1,7 @@
 #include "support/expected_upload.h"
 
 #include <QPointF>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -100,25 +101,6 @@ std::array<Real, 8> exactProjective(const CornerTouches &corners) {
 // Translations c and f carry 10 fraction bits, the others 20.
 const Real projectiveScales[8] = {1 << 20, 1 << 20, 1 << 10, 1 << 20, 1 << 20, 1 << 10, 1 << 20, 1 << 20};
 
-// The homography that takes each point of @p from to the same point of @p to, in homogeneous form (m[2][2] = 1).
-std::array<std::array<Real, 3>, 3> homography(const std::array<QPointF, 4> &from, const std::array<QPointF, 4> &to) {
-    Real matrix[8][8] = {};
-    Real rhs[8] = {};
-    for (int k = 0; k < 4; ++k) {
-        const Real x = from[k].x(), y = from[k].y(), X = to[k].x(), Y = to[k].y();
-        const Real xRow[8] = {x, y, 1, 0, 0, 0, -X * x, -X * y};
-        const Real yRow[8] = {0, 0, 0, x, y, 1, -Y * x, -Y * y};
-        for (int column = 0; column < 8; ++column) {
-            matrix[k][column] = xRow[column];
-            matrix[4 + k][column] = yRow[column];
-        }
-        rhs[k] = X;
-        rhs[4 + k] = Y;
-    }
-    solve(matrix, rhs);
-    return {{{rhs[0], rhs[1], rhs[2]}, {rhs[3], rhs[4], rhs[5]}, {rhs[6], rhs[7], 1}}};
-}
-
 }  // namespace
 
 ExpectedUpload expectedProjectiveUpload(quint8 reportId, const CornerTouches &corners) {
@@ -130,32 +112,20 @@ ExpectedUpload expectedProjectiveUpload(quint8 reportId, const CornerTouches &co
 }
 
 double projectiveUploadDeviation(const QByteArray &bytes, const CornerTouches &corners, QSize screen) {
+    const std::array<Real, 8> exact = exactProjective(corners);
     Real decoded[8];
-    for (int i = 0; i < 8; ++i) {
-        std::uint32_t bits = 0;
-        for (int byte = 0; byte < 4; ++byte)
-            bits |= std::uint32_t(std::uint8_t(bytes[3 + 4 * i + byte])) << (8 * byte);
-        decoded[i] = Real(std::int32_t(bits)) / projectiveScales[i];
-    }
-    // Where the frame reports each screen point: the inverse of the exact correction, which takes the corner
-    // targets to the touches.
-    std::array<QPointF, 4> touches;
-    for (int k = 0; k < 4; ++k)
-        touches[k] = QPointF(corners[k]);
-    const auto toTouch = homography(
-        {QPointF(614.4, 614.4), QPointF(3481.6, 614.4), QPointF(3481.6, 3481.6), QPointF(614.4, 3481.6)}, touches);
+    for (int i = 0; i < 8; ++i)
+        decoded[i] = Real(qFromLittleEndian<qint32>(bytes.constData() + 3 + 4 * i)) / projectiveScales[i];
+    const auto apply = [](const auto &c, Real x, Real y) {
+        const Real divisor = c[6] * x + c[7] * y + 1;
+        return QPointF(double((c[0] * x + c[1] * y + c[2]) / divisor), double((c[3] * x + c[4] * y + c[5]) / divisor));
+    };
     double worst = 0;
-    constexpr int lines = 25;
-    for (int i = 0; i < lines; ++i)
-        for (int j = 0; j < lines; ++j) {
-            const Real X = Real(4095) * i / (lines - 1), Y = Real(4095) * j / (lines - 1);
-            const Real w = toTouch[2][0] * X + toTouch[2][1] * Y + toTouch[2][2];
-            const Real x = (toTouch[0][0] * X + toTouch[0][1] * Y + toTouch[0][2]) / w;
-            const Real y = (toTouch[1][0] * X + toTouch[1][1] * Y + toTouch[1][2]) / w;
-            const Real divisor = decoded[6] * x + decoded[7] * y + 1;
-            const Real dX = (decoded[0] * x + decoded[1] * y + decoded[2]) / divisor - X;
-            const Real dY = (decoded[3] * x + decoded[4] * y + decoded[5]) / divisor - Y;
-            worst = std::max(worst, double(std::hypot(dX * screen.width() / 4096, dY * screen.height() / 4096)));
+    for (int i = 0; i <= 24; ++i)
+        for (int j = 0; j <= 24; ++j) {
+            const QPointF error =
+                apply(decoded, 4095 * i / 24, 4095 * j / 24) - apply(exact, 4095 * i / 24, 4095 * j / 24);
+            worst = std::max(worst, std::hypot(error.x() * screen.width() / 4096, error.y() * screen.height() / 4096));
         }
     return worst;
 }

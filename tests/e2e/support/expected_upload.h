@@ -32,8 +32,8 @@ struct ExpectedUpload {
 ExpectedUpload expectedProjectiveUpload(quint8 reportId, const CornerTouches &corners);
 
 /// How far the correction that the projective upload @p bytes carries strays from the exact correction through
-/// @p corners: the largest distance in pixels of a @p screen over a 25 × 25 grid of screen points from edge to edge,
-/// each taken where the exact correction says the frame reports it.
+/// @p corners: the largest distance in pixels of a @p screen over a 25 × 25 grid of touches spanning 0..4095 on
+/// both axes (the screen, for a frame mounted about upright).
 double projectiveUploadDeviation(const QByteArray &bytes, const CornerTouches &corners, QSize screen);
 
 /// The affine upload (0x66) with report id @p reportId: the least-squares affine fit of the corner touches to the
