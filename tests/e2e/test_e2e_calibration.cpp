@@ -117,8 +117,8 @@ private:
         QVERIFY(deviation <= 3);
         QVERIFY(deviation < truncated);
         expected.bytes = upload;
-        for (int i = 0; i < 8; ++i)
-            expected.fields[i] = qFromLittleEndian<qint32>(upload.constData() + 3 + 4 * i);
+        for (std::ptrdiff_t i = 0; i < 8; ++i)
+            expected.fields[int(i)] = qFromLittleEndian<qint32>(upload.constData() + 3 + 4 * i);
     }
 
 private slots:

@@ -114,7 +114,7 @@ ExpectedUpload expectedProjectiveUpload(quint8 reportId, const CornerTouches &co
 double projectiveUploadDeviation(const QByteArray &bytes, const CornerTouches &corners, QSize screen) {
     const std::array<Real, 8> exact = exactProjective(corners);
     Real decoded[8];
-    for (int i = 0; i < 8; ++i)
+    for (std::ptrdiff_t i = 0; i < 8; ++i)
         decoded[i] = Real(qFromLittleEndian<qint32>(bytes.constData() + 3 + 4 * i)) / projectiveScales[i];
     const auto apply = [](const auto &c, Real x, Real y) {
         const Real divisor = c[6] * x + c[7] * y + 1;
@@ -123,8 +123,9 @@ double projectiveUploadDeviation(const QByteArray &bytes, const CornerTouches &c
     double worst = 0;
     for (int i = 0; i <= 24; ++i)
         for (int j = 0; j <= 24; ++j) {
-            const QPointF error =
-                apply(decoded, 4095 * i / 24, 4095 * j / 24) - apply(exact, 4095 * i / 24, 4095 * j / 24);
+            const Real x = Real(4095) * i / 24;
+            const Real y = Real(4095) * j / 24;
+            const QPointF error = apply(decoded, x, y) - apply(exact, x, y);
             worst = std::max(worst, std::hypot(error.x() * screen.width() / 4096, error.y() * screen.height() / 4096));
         }
     return worst;
