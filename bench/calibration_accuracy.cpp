@@ -4,7 +4,7 @@
 // frame does, and a 32 × 18 grid of points on 1920 × 1080 is corrected. Prints mean and worst corrected error in
 // pixels, side by side for:
 //   exact      the projective solution of the four corners in double precision, before any fixed-point field;
-//   described  that solution with every coefficient truncated to its field (the plain conversion);
+//   truncated  that solution with every coefficient truncated to its field (the plain conversion);
 //   uploaded   what the program uploads: the fields chosen for the smallest decoded error (projective_encoding.h);
 //   affine     the affine upload of the same four corners, as a frame without projective support receives it;
 //   5-point    for reference, an affine least-squares fit of five touches (the four corner targets and the centre,
@@ -51,7 +51,7 @@ struct Figure {
     }
 };
 
-enum Column { Exact, Described, Uploaded, Affine, FivePoint, AllTargets, columns };
+enum Column { Exact, Truncated, Uploaded, Affine, FivePoint, AllTargets, columns };
 
 struct Cell {
     Figure figures[columns];
@@ -140,7 +140,7 @@ void measureRun(const simulation::Homography &mapping, int targets, double noise
         return simulation::correctedError(correction, mapping, screen);
     };
     cell.figures[Exact].add(error(correctionOf(vector)));
-    cell.figures[Described].add(error(*simulation::decodeUpload(device::projectiveUpload(*plain))));
+    cell.figures[Truncated].add(error(*simulation::decodeUpload(device::projectiveUpload(*plain))));
     cell.figures[Uploaded].add(error(*simulation::decodeUpload(*projective)));
     cell.figures[Affine].add(error(*simulation::decodeUpload(*affine)));
     cell.figures[FivePoint].add(error(fivePointAffine(mapping, noise, random)));
@@ -167,7 +167,7 @@ Cell measure(const Kind &kind, double noise, int targets) {
 void measureKeystoneAlone() {
     std::printf(
         "\nKeystone alone, four targets touched at their pixels without noise\n\n"
-        "| keystone across / down | g, h truncated | g, h uploaded | (a) exact | (b) described | (c) uploaded "
+        "| keystone across / down | g, h truncated | g, h uploaded | (a) exact | (b) truncated | (c) uploaded "
         "|\n|---|---|---|---|---|---|\n");
     const std::pair<double, double> keystones[] = {
         {0.08, 0.05}, {0.08, -0.05}, {-0.08, 0.05}, {-0.08, -0.05}, {0.086, 0.052}};
@@ -182,7 +182,7 @@ void measureKeystoneAlone() {
         measureRun(simulation::frameMapping(mounting), 4, 0, unused, cell, uploaded, truncated);
         std::printf("| %+.1f %% / %+.1f %% | %d, %d | %d, %d |", 100 * across, 100 * down, truncated[6], truncated[7],
                     uploaded[6], uploaded[7]);
-        printFigures(cell, {Exact, Described, Uploaded});
+        printFigures(cell, {Exact, Truncated, Uploaded});
         std::printf("\n");
     }
 }
@@ -195,7 +195,7 @@ int main() {
         "corrected report, mean / worst\n\n",
         framesPerCell);
     std::printf(
-        "| mounting | noise σ px | targets | (a) exact | (b) described | (c) uploaded | (d) affine upload | "
+        "| mounting | noise σ px | targets | (a) exact | (b) truncated | (c) uploaded | (d) affine upload | "
         "(e) 5-point affine |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
     constexpr double noises[] = {0, 1, 2};
@@ -206,7 +206,7 @@ int main() {
             for (int t = 0; t < 4; ++t) {
                 const Cell cell = measure(kind, noises[n], targetCounts[t]);
                 std::printf("| %s | %.0f | %d |", kind.name, noises[n], targetCounts[t]);
-                printFigures(cell, {Exact, Described, Uploaded, Affine, FivePoint});
+                printFigures(cell, {Exact, Truncated, Uploaded, Affine, FivePoint});
                 if (cell.refused)
                     std::printf(" refused %d", cell.refused);
                 std::printf("\n");
