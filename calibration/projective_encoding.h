@@ -36,9 +36,9 @@ double worstEncodingError(const ProjectiveFields &fields, const double (&exact)[
 /// The fields to upload for the exact projective correction @p exact (a..h, as solved from @p corners).
 /// The plain conversion (every coefficient scaled and truncated toward zero) unless a set whose g and h are the
 /// truncated ones or their neighbours, with a..f fitted anew to the corners, lowers worstEncodingError by at least
-/// minEncodingGain: then the best such set. So undistorted and affine-like mountings, whose g and h are nearly
-/// zero, keep the plain conversion to the last bit. None when a coefficient of the plain conversion is not finite
-/// or does not fit its field.
+/// minEncodingGain: then the best such set. So corners that form a rectangle or a parallelogram (a frame without
+/// keystone, touched exactly), whose g and h are nearly zero, keep the plain conversion to the last bit. None when
+/// a coefficient of the plain conversion is not finite or does not fit its field.
 std::optional<ProjectiveFields> encodeProjective(const Corners &corners, const double (&exact)[8]);
 
 }  // namespace calibration
