@@ -4,31 +4,30 @@
 
 namespace calibration {
 
-/// Why four corner touches cannot give a calibration, or None when they can.
+/// Why four corner touches cannot come from any mounting of a frame, or None when they can.
 enum class CornerFault {
     None,
-    WrongOrder,     ///< a corner lies on the wrong side of its neighbour (TL right of TR, TL below BL, ...)
-    Folded,         ///< the quadrilateral is not convex, or three corners lie on one line
-    Collapsed,      ///< two corners lie closer together than minCornerDistance
-    FarFromTarget,  ///< a corner lies more than maxTargetOffset from its target on an axis
+    Collapsed,  ///< two corners lie closer together than minCornerSeparation
+    OnOneLine,  ///< three corners lie within minCornerSeparation of one line
+    Folded,     ///< the quadrilateral's sides cross, or a corner lies inside the triangle of the other three
 };
 
-/// Largest offset on each axis, in calibration units, between a corner touch and its target: a quarter of the
-/// screen (480 px across and 270 px down on 1920 × 1080). Adjacent corner targets are 2867 units apart, so a
-/// touch half that far away (1434) is as near the next corner's target as its own: the user touched the wrong
-/// spot. A badly mounted frame, off by 5° of rotation, 10% of scale and 100 px of offset at once, misses the
-/// targets by about 700 units, well inside the bound.
-constexpr double maxTargetOffset = 1024;
+/// Smallest distance, in calibration units, between two corner touches and between a corner and the line through
+/// two others: 1/64 of the screen. The target window takes a touch within 15 px of the one before for the same
+/// touch; 64 units are at least 15 px on every screen up to 4096 px across, so corners closer than this are one
+/// spot touched twice, not a frame's view of two targets 70 % of the screen apart.
+constexpr double minCornerSeparation = 64;
 
-/// Smallest distance, in calibration units, between any two corner touches: half the 2867-unit spacing of
-/// adjacent corner targets. The repeat filter of the target window only compares a touch with the one just
-/// before it, so the same spot can still be touched for two corners that are not consecutive; and corners
-/// closer than this would ask the frame to stretch its touches more than twice, which no plausible mounting needs.
-constexpr double minCornerDistance = 1434;
-
-/// Checks the measured @p corners (top-left, top-right, bottom-right, bottom-left) before they are solved, so
-/// that misplaced or degenerate touches never become a calibration. Touches a few tens of pixels off target, and
-/// those of a moderately rotated, scaled or offset frame, pass.
+/// Checks the measured @p corners (top-left, top-right, bottom-right, bottom-left) before they are solved.
+///
+/// Every way a frame can sit on its screen passes: rotated by any angle (upside down, a quarter turn), mirrored on
+/// either axis, scaled, sheared, offset anywhere, with keystone. What a correction maps onto the corner targets is
+/// whatever the frame reported for them, and a frame maps the targets' rectangle onto a convex quadrilateral in
+/// either turning sense. Refused are the corners no frame can report: two at one spot, three on one line (the
+/// solution would be singular or decided by the touches' rounding), and a quadrilateral that is not convex (the
+/// targets touched out of order, or one corner inside the other three, which would put the correction's pole
+/// between the targets). Non-finite coordinates never pass. Whether the coefficients fit their fields is checked
+/// when they are converted.
 CornerFault checkCorners(const Corners &corners);
 
 }  // namespace calibration

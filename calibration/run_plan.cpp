@@ -4,6 +4,7 @@
 #include "calibration/corner_check.h"
 #include "calibration/corners.h"
 #include "calibration/projective.h"
+#include "calibration/projective_encoding.h"
 
 namespace calibration {
 
@@ -13,7 +14,7 @@ std::optional<device::Report> projectiveUpload(const Corners &corners, double (&
                                                std::array<std::int32_t, 8> &fixedCoefficients) {
     if (!solveProjective(corners, matrix, vector))
         return std::nullopt;
-    const auto fields = device::projectiveFixedPoint(vector);
+    const auto fields = encodeProjective(corners, vector);
     if (!fields)
         return std::nullopt;
     fixedCoefficients = *fields;

@@ -29,9 +29,10 @@ struct QueryOutcome {
 QueryOutcome judgeStartQuery(int writeResult, const std::uint8_t *reply, int replyLength, int deviceUsage);
 
 /// The upload of an accepted run in @p format, from the corner touches of @p touches for @p targetCount targets,
-/// carrying the report id of @p deviceUsage. The projective path solves in @p matrix and @p vector and stores its
-/// integers in @p fixedCoefficients. None when the corners fail checkCorners, the solve meets a zero pivot, or a
-/// coefficient is not finite or does not fit its field: such a run must not reach the frame.
+/// carrying the report id of @p deviceUsage. The projective path solves in @p matrix and @p vector (which keeps the
+/// exact solution) and stores the fields chosen by encodeProjective in @p fixedCoefficients. None when the corners fail
+/// checkCorners, the solve meets a zero pivot, or a coefficient is not finite or does not fit its field: such a run
+/// must not reach the frame.
 std::optional<device::Report> buildUpload(Format format, const TouchPointTable &touches, int targetCount,
                                           int deviceUsage, double (&matrix)[8][8], double (&vector)[8],
                                           std::array<std::int32_t, 8> &fixedCoefficients);

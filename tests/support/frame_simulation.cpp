@@ -68,19 +68,17 @@ Homography frameMapping(const Mounting &mounting) {
     return multiply(translation(centre, centre), multiply(keystone, multiply(linear, translation(-centre, -centre))));
 }
 
-Mounting randomMounting(std::mt19937 &random, bool keystone) {
+Mounting randomMounting(std::mt19937 &random, double maxKeystone, int orientation) {
     std::uniform_real_distribution<double> unit(-1, 1);
     Mounting mounting;
-    mounting.rotationDegrees = 4 * unit(random);
-    mounting.scaleX = 1 + 0.08 * unit(random);
+    mounting.rotationDegrees = 4 * unit(random) + 90 * (orientation % 4);
+    mounting.scaleX = (orientation < 4 ? 1 : -1) * (1 + 0.08 * unit(random));
     mounting.scaleY = 1 + 0.08 * unit(random);
     mounting.shear = 0.04 * unit(random);
     mounting.offsetX = 150 * unit(random);
     mounting.offsetY = 150 * unit(random);
-    if (keystone) {
-        mounting.keystoneX = 0.03 * unit(random);
-        mounting.keystoneY = 0.03 * unit(random);
-    }
+    mounting.keystoneX = maxKeystone * unit(random);
+    mounting.keystoneY = maxKeystone * unit(random);
     return mounting;
 }
 

@@ -39,8 +39,9 @@ struct Mounting {
 Homography frameMapping(const Mounting &mounting);
 
 /// A random mounting of a real frame: up to 4 degrees of rotation, 8% of scale per axis, 0.04 of shear and 150 units
-/// of offset (70 px across, 40 px down on 1920 × 1080); with @p keystone also up to 3% of keystone on each axis.
-Mounting randomMounting(std::mt19937 &random, bool keystone);
+/// of offset (70 px across, 40 px down on 1920 × 1080), up to @p maxKeystone of keystone on each axis (0.03: 3%),
+/// turned by @p orientation % 4 quarter turns and, from 4 on, mirrored.
+Mounting randomMounting(std::mt19937 &random, double maxKeystone, int orientation = 0);
 
 /// The touch table of a run whose corner touches are exactly where the frame reports the corner targets' reference
 /// positions, kept as the window keeps them: truncated to whole units.

@@ -113,6 +113,15 @@ private slots:
         QTest::newRow("affine upload of corners shifted up and left")
             << Format::Affine << nineTargets(612, 610, 3479, 3477)
             << Bytes{0x00, 0x10, 0, 0, 0x02, 0, 0, 0, 0x00, 0x10, 0x04, 0, 0xFF};
+        // A frame mounted upside down: a = e = -1.00006978 → -1048649 (B7 FF EF FF), c = f = 4095.64 → 4193938
+        // (92 FE 3F 00); affine a = e = -4096 (00 F0), c = f = 4095 (FF 0F).
+        QTest::newRow("projective upload of a frame upside down")
+            << Format::Projective << nineTargets(3481, 3481, 614, 614)
+            << Bytes{0xB7, 0xFF, 0xEF, 0xFF, 0,    0,    0, 0, 0x92, 0xFE, 0x3F, 0, 0, 0, 0, 0,   0xB7,
+                     0xFF, 0xEF, 0xFF, 0x92, 0xFE, 0x3F, 0, 0, 0,    0,    0,    0, 0, 0, 0, 0xFF};
+        QTest::newRow("affine upload of a frame upside down")
+            << Format::Affine << nineTargets(3481, 3481, 614, 614)
+            << Bytes{0x00, 0xF0, 0, 0, 0xFF, 0x0F, 0, 0, 0x00, 0xF0, 0xFF, 0x0F, 0xFF};
     }
     void uploadBytes() {
         QFETCH(Format, format);
@@ -164,9 +173,7 @@ private slots:
         QTest::addColumn<TouchPointTable>("touches");
         QTest::addColumn<int>("targets");
         QTest::newRow("all corners on one spot") << nineTargets(2000, 2000, 2000, 2000) << 9;
-        QTest::newRow("corners in mirrored order") << nineTargets(3481, 614, 614, 3481) << 9;
-        QTest::newRow("corners at a quarter of their spread") << nineTargets(1700, 1700, 2400, 2400) << 9;
-        QTest::newRow("corners half a screen off") << nineTargets(2662, 614, 5529, 3481) << 9;
+        QTest::newRow("corners three million units off fit no field") << nineTargets(3000614, 614, 3003481, 3481) << 9;
         QTest::newRow("an unknown target count") << nineTargets(614, 614, 3481, 3481) << 8;
         TouchPointTable empty{};
         QTest::newRow("a table never written") << empty << 4;

@@ -356,20 +356,32 @@ private slots:
         QCOMPARE(answerer.boxes()[0].text, QStringLiteral("校准已更新!"));
     }
 
-    void implausibleTouchesAbandonWithAWarning_data() {
+    void onlyCornersNoFrameReportsAbandonWithAWarning_data() {
         QTest::addColumn<QVector<QPoint>>("touches");
         QTest::addColumn<bool>("projective");
+        QTest::addColumn<bool>("saved");
+        // Touches of the targets top-left, top-right, bottom-left, bottom-right, where the frame reports them.
         const QVector<QPoint> reversed{{1631, 917}, {287, 917}, {1631, 161}, {287, 161}};
         const QVector<QPoint> huddled{{900, 500}, {1000, 500}, {900, 600}, {1000, 600}};
         const QVector<QPoint> onALine{{287, 161}, {960, 540}, {600, 400}, {1631, 917}};
-        QTest::newRow("corners touched in reverse order, projective") << reversed << true;
-        QTest::newRow("corners touched in reverse order, affine") << reversed << false;
-        QTest::newRow("all corners huddled in the middle") << huddled << true;
-        QTest::newRow("corners on one line") << onALine << false;
+        QTest::newRow("a frame upside down, projective") << reversed << true << true;
+        QTest::newRow("a frame upside down, affine") << reversed << false << true;
+        QTest::newRow("a mirrored frame")
+            << QVector<QPoint>{{1631, 161}, {287, 161}, {1631, 917}, {287, 917}} << true << true;
+        QTest::newRow("a frame a quarter turn round")
+            << QVector<QPoint>{{1631, 161}, {1631, 917}, {287, 161}, {287, 917}} << false << true;
+        QTest::newRow("a frame reporting a thirteenth of the spread") << huddled << true << true;
+        QTest::newRow("the same beyond the affine fields") << huddled << false << false;
+        QTest::newRow("corners on one line") << onALine << false << false;
+        QTest::newRow("top-left touched again for bottom-right")
+            << QVector<QPoint>{{287, 161}, {1631, 161}, {287, 917}, {287, 161}} << true << false;
+        QTest::newRow("top corners swapped: the sides cross")
+            << QVector<QPoint>{{1631, 161}, {287, 161}, {287, 917}, {1631, 917}} << true << false;
     }
-    void implausibleTouchesAbandonWithAWarning() {
+    void onlyCornersNoFrameReportsAbandonWithAWarning() {
         QFETCH(QVector<QPoint>, touches);
         QFETCH(bool, projective);
+        QFETCH(bool, saved);
         addFrame();
         if (!projective)
             virtual_frame::setStartReply(virtual_frame::StartReply::Timeout);
@@ -378,6 +390,11 @@ private slots:
         ModalAnswerer answerer;
         form->fixedCoefficients = {1, 2, 3, 4, 5, 6, 7, 8};
         form->StartCalibrate_4_1();
+        if (saved) {
+            QCOMPARE(writtenCodes(), projective ? (Codes{0x51, 0x61}) : (Codes{0x51, 0x55, 0x66}));
+            QCOMPARE(answerer.boxes().value(0).text, QStringLiteral("校准已更新!"));
+            return;
+        }
         QCOMPARE(writtenCodes(), projective ? (Codes{0x51, 0x77}) : (Codes{0x51, 0x55, 0x77}));
         QCOMPARE(virtual_frame::state().lastUploadCode, 0);
         QCOMPARE(form->fixedCoefficients, (std::array<std::int32_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));

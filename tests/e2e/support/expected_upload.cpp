@@ -1,5 +1,9 @@
 #include "support/expected_upload.h"
 
+#include <QPointF>
+#include <QtEndian>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -64,7 +68,10 @@ QPoint calibrationUnits(QPoint pixel, QSize size) {
     return {pixel.x() * 4096 / size.width(), pixel.y() * 4096 / size.height()};
 }
 
-ExpectedUpload expectedProjectiveUpload(quint8 reportId, const CornerTouches &corners) {
+namespace {
+
+// The projective correction a..h through the four corners, as the upload's format states the system.
+std::array<Real, 8> exactProjective(const CornerTouches &corners) {
     const float low = 614.4f;
     const float high = 3481.6f;
     const float targetX[4] = {low, high, high, low};
@@ -88,12 +95,40 @@ ExpectedUpload expectedProjectiveUpload(quint8 reportId, const CornerTouches &co
         rhs[4 + k] = Y;
     }
     solve(matrix, rhs);
-    // Translations c and f carry 10 fraction bits, the others 20.
-    const Real scales[8] = {1 << 20, 1 << 20, 1 << 10, 1 << 20, 1 << 20, 1 << 10, 1 << 20, 1 << 20};
+    return {rhs[0], rhs[1], rhs[2], rhs[3], rhs[4], rhs[5], rhs[6], rhs[7]};
+}
+
+// Translations c and f carry 10 fraction bits, the others 20.
+const Real projectiveScales[8] = {1 << 20, 1 << 20, 1 << 10, 1 << 20, 1 << 20, 1 << 10, 1 << 20, 1 << 20};
+
+}  // namespace
+
+ExpectedUpload expectedProjectiveUpload(quint8 reportId, const CornerTouches &corners) {
+    const std::array<Real, 8> exact = exactProjective(corners);
     QList<Real> scaled;
     for (int i = 0; i < 8; ++i)
-        scaled << rhs[i] * scales[i];
+        scaled << exact[i] * projectiveScales[i];
     return upload(reportId, 0x61, scaled, 4);
+}
+
+double projectiveUploadDeviation(const QByteArray &bytes, const CornerTouches &corners, QSize screen) {
+    const std::array<Real, 8> exact = exactProjective(corners);
+    Real decoded[8];
+    for (std::ptrdiff_t i = 0; i < 8; ++i)
+        decoded[i] = Real(qFromLittleEndian<qint32>(bytes.constData() + 3 + 4 * i)) / projectiveScales[i];
+    const auto apply = [](const auto &c, Real x, Real y) {
+        const Real divisor = c[6] * x + c[7] * y + 1;
+        return QPointF(double((c[0] * x + c[1] * y + c[2]) / divisor), double((c[3] * x + c[4] * y + c[5]) / divisor));
+    };
+    double worst = 0;
+    for (int i = 0; i <= 24; ++i)
+        for (int j = 0; j <= 24; ++j) {
+            const Real x = Real(4095) * i / 24;
+            const Real y = Real(4095) * j / 24;
+            const QPointF error = apply(decoded, x, y) - apply(exact, x, y);
+            worst = std::max(worst, std::hypot(error.x() * screen.width() / 4096, error.y() * screen.height() / 4096));
+        }
+    return worst;
 }
 
 ExpectedUpload expectedAffineUpload(quint8 reportId, const CornerTouches &corners) {

@@ -31,6 +31,11 @@ struct ExpectedUpload {
 /// precision as the frame's format prescribes), solved here in extended precision.
 ExpectedUpload expectedProjectiveUpload(quint8 reportId, const CornerTouches &corners);
 
+/// How far the correction that the projective upload @p bytes carries strays from the exact correction through
+/// @p corners: the largest distance in pixels of a @p screen over a 25 × 25 grid of touches spanning 0..4095 on
+/// both axes (the screen, for a frame mounted about upright).
+double projectiveUploadDeviation(const QByteArray &bytes, const CornerTouches &corners, QSize screen);
+
 /// The affine upload (0x66) with report id @p reportId: the least-squares affine fit of the corner touches to the
 /// corner targets (double constants), solved here in extended precision.
 ExpectedUpload expectedAffineUpload(quint8 reportId, const CornerTouches &corners);
