@@ -1,10 +1,12 @@
 #include <QtTest>
 
+#include <QDBusConnection>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 
 #include "support/modal_answerer.h"
+#include "support/private_session_bus.h"
 #include "support/tray_settings.h"
 #include "tweaks/double_click.h"
 #include "ui/form.h"
@@ -16,16 +18,24 @@ const QString question = QStringLiteral("优化已完成,重启计算机后生�
 const QString restartNow = QStringLiteral("现在重启");
 const QString restartLater = QStringLiteral("稍后重启");
 
-// An in-memory store that records every write in order.
+// An in-memory store that records every write in order; names in refused fail.
 class RecordingStore : public platform::MouseSettings {
 public:
     QMap<QString, QString> values;
     QStringList writes;
+    QStringList refused;
 
     QString value(const QString &name) const override { return values.value(name); }
-    void setValue(const QString &name, const QString &text) override {
-        values[name] = text;
+    bool setValue(const QString &name, const QString &text) override {
         writes << name + QLatin1Char('=') + text;
+        if (refused.contains(name))
+            return false;
+        values[name] = text;
+        return true;
+    }
+    QString location(const QString &name) const override {
+        return name == QLatin1String("DoubleClickSpeed") ? QStringLiteral("time store")
+                                                         : QStringLiteral("distance store");
     }
 };
 
@@ -34,11 +44,32 @@ class ForwardingStore : public platform::MouseSettings {
 public:
     explicit ForwardingStore(RecordingStore *target) : m_target(target) {}
     QString value(const QString &name) const override { return m_target->value(name); }
-    void setValue(const QString &name, const QString &text) override { m_target->setValue(name, text); }
+    bool setValue(const QString &name, const QString &text) override { return m_target->setValue(name, text); }
+    QString location(const QString &name) const override { return m_target->location(name); }
 
 private:
     RecordingStore *m_target;
 };
+
+// Stands in for gnome-session on a private bus: counts the reboot requests it is sent.
+class FakeGnomeSession : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.SessionManager")
+
+public:
+    int rebootRequests = 0;
+
+public slots:
+    void Reboot() { ++rebootRequests; }
+};
+
+// Runs a desktop's settings tool, as the desktop reads its store.
+QString toolOutput(const QStringList &command) {
+    QProcess tool;
+    tool.start(command.first(), command.mid(1));
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
 
 // A harmless stand-in for the restart command, so that no test can restart the machine.
 const platform::Command harmlessRestart{QStringLiteral("true"), {QStringLiteral("--restart-stand-in")}};
@@ -65,7 +96,11 @@ private slots:
         store = RecordingStore();
         settings.emplace(windowModeSettings);
     }
-    void cleanup() { settings.reset(); }
+    void cleanup() {
+        settings.reset();
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        qputenv("GSETTINGS_BACKEND", "memory");
+    }
 
     void valuesDecideBetweenNothingToDoAndTheQuestion_data() {
         QTest::addColumn<QStringList>("stored");  // height, width, speed; "-" for a missing value
@@ -145,31 +180,147 @@ private slots:
         QCOMPARE(store.writes.size(), 3);
     }
 
-    void realStoreChangesGtkSettings() {
-        // The desktop's own store below the test's private XDG_CONFIG_HOME, end to end through the button.
+    void failedWriteSaysWhereAndOffersNoRestart_data() {
+        const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/gtk-3.0");
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("where");
+        QTest::newRow("a store that refuses names the place once") << "refusing"
+                                                                   << "distance store";
+        QTest::newRow("a folder in settings.ini's place") << "folder" << folder + "/settings.ini";
+    }
+    void failedWriteSaysWhereAndOffersNoRestart() {
+        QFETCH(QString, situation);
+        QFETCH(QString, where);
+        std::optional<tweaks::MouseSettingsOpener> previous;
+        if (situation == QLatin1String("refusing")) {
+            store.refused = QStringList{"DoubleClickHeight", "DoubleClickWidth"};
+        } else {
+            QVERIFY(QDir().mkpath(where));
+            previous = tweaks::setMouseSettingsOpener({});  // GTK's settings.ini: no desktop is named
+        }
+
+        Form form;
+        ModalAnswerer answerer;
+        form.ui->pushButton_DblClick->click();
+        if (previous) {
+            QDir(where).removeRecursively();
+            tweaks::setMouseSettingsOpener(*previous);
+        }
+
+        QCOMPARE(answerer.boxes().size(), 1);
+        QCOMPARE(answerer.boxes()[0].title, QStringLiteral("Error"));
+        QCOMPARE(answerer.boxes()[0].icon, QMessageBox::Warning);
+        QCOMPARE(answerer.boxes()[0].text, QStringLiteral("双击设置未能修改,无法写入:\n") + where);
+        QCOMPARE(answerer.boxes()[0].buttons, QStringList{"OK"});
+        QVERIFY(startedProcesses(form).isEmpty());
+    }
+
+    // The desktop's own store in private folders and on a private session bus, end to end through the button;
+    // then read the way that desktop reads it. A second click finds nothing left to do.
+    void eachDesktopGetsItsOwnStore_data() {
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        const QString gtkDistance = QStringLiteral("gtk-double-click-distance=25");
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QList<QStringList>>("reads");  // command and arguments, then the output expected
+        QTest::newRow("GNOME: GSettings in dconf, GTK's distance")
+            << "ubuntu:GNOME"
+            << QList<QStringList>{{"gsettings", "get", "org.gnome.desktop.peripherals.mouse", "double-click", "500"},
+                                  {"grep", "-x", gtkDistance, config + "/gtk-3.0/settings.ini", gtkDistance}};
+        QTest::newRow("Plasma: kdeglobals, keeping its other groups")
+            << "KDE"
+            << QList<QStringList>{
+                   {"cat", config + "/kdeglobals", "[General]\nColorScheme=Breeze\n\n[KDE]\nDoubleClickInterval=500"}};
+        QTest::newRow("Xfce: xfconf's xsettings channel")
+            << "XFCE"
+            << QList<QStringList>{{"xfconf-query", "-c", "xsettings", "-p", "/Net/DoubleClickTime", "500"},
+                                  {"xfconf-query", "-c", "xsettings", "-p", "/Net/DoubleClickDistance", "25"}};
+        QTest::newRow("any other desktop: GTK's settings.ini")
+            << "X-Cinnamon"
+            << QList<QStringList>{{"cat", config + "/gtk-3.0/settings.ini",
+                                   "[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=500\n" + gtkDistance}};
+    }
+    void eachDesktopGetsItsOwnStore() {
+        QFETCH(QString, desktop);
+        QFETCH(QList<QStringList>, reads);
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        QDir(config).removeRecursively();
+        QDir().mkpath(config + QStringLiteral("/gtk-3.0"));
+        for (const auto &[file, content] : {std::pair{QStringLiteral("/kdeglobals"), "[General]\nColorScheme=Breeze\n"},
+                                            {QStringLiteral("/gtk-3.0/settings.ini"),
+                                             "[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=400\n"}}) {
+            QFile out(config + file);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) > 0);
+        }
+        PrivateSessionBus bus;
+        if (bus.address().isEmpty())
+            QSKIP("needs dbus-daemon");
+        qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
+        qunsetenv("GSETTINGS_BACKEND");  // dconf, as on a desktop
         const auto previous = tweaks::setMouseSettingsOpener({});
-        const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/gtk-3.0/settings.ini");
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=400\n");
-        file.close();
 
         Form form;
         ModalAnswerer answerer;
         answerer.answer(restartLater);
         form.ui->pushButton_DblClick->click();
-        answerer.answer(restartLater);
-        form.ui->pushButton_DblClick->click();  // now on target: nothing left to do
+        form.ui->pushButton_DblClick->click();
         tweaks::setMouseSettingsOpener(previous);
 
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(),
-                 QByteArray(
-                     "[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=500\ngtk-double-click-distance=25\n"));
         QCOMPARE(answerer.boxes().size(), 2);
         QCOMPARE(answerer.boxes()[0].text, question);
         QCOMPARE(answerer.boxes()[1].text, QStringLiteral("已优化过,无需重复优化."));
+        for (const QStringList &read : reads)
+            QCOMPARE(toolOutput(read.mid(0, read.size() - 1)), read.last());
+    }
+
+    void restartGoesThroughTheSessionManager_data() {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QStringList>("running");  // bus names owned
+        QTest::addColumn<QStringList>("command");  // program and last argument
+        const QString gnome = QStringLiteral("org.gnome.SessionManager");
+        const QString plasma = QStringLiteral("org.kde.ksmserver");
+        const QString xfce = QStringLiteral("org.xfce.SessionManager");
+        const QStringList gnomeReboot{"gdbus", "org.gnome.SessionManager.Reboot"};
+        QTest::newRow("GNOME asks gnome-session") << "ubuntu:GNOME" << QStringList{gnome} << gnomeReboot;
+        QTest::newRow("Plasma logs out and reboots")
+            << "KDE" << QStringList{plasma} << QStringList{"gdbus", "org.kde.Shutdown.logoutAndReboot"};
+        QTest::newRow("Xfce asks xfce4-session, the named desktop's manager first")
+            << "XFCE" << QStringList{gnome, xfce} << QStringList{"xfce4-session-logout", "--reboot"};
+        QTest::newRow("an unknown desktop still finds a running manager")
+            << "LXQt" << QStringList{gnome} << gnomeReboot;
+        QTest::newRow("no session manager answers: systemctl")
+            << "GNOME" << QStringList{} << QStringList{"systemctl", "reboot"};
+    }
+    void restartGoesThroughTheSessionManager() {
+        QFETCH(QString, desktop);
+        QFETCH(QStringList, running);
+        QFETCH(QStringList, command);
+        const platform::Command chosen =
+            platform::restartCommandFor(desktop, [&](const QString &name) { return running.contains(name); });
+        QCOMPARE((QStringList{chosen.program, chosen.arguments.value(chosen.arguments.size() - 1)}), command);
+    }
+
+    void rebootRequestReachesAFakeGnomeSession() {
+        PrivateSessionBus bus;
+        if (bus.address().isEmpty() || QStandardPaths::findExecutable(QStringLiteral("gdbus")).isEmpty())
+            QSKIP("needs dbus-daemon and gdbus");
+        QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake-session"));
+        FakeGnomeSession session;
+        QVERIFY(connection.registerObject(QStringLiteral("/org/gnome/SessionManager"), &session,
+                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(connection.registerService(QStringLiteral("org.gnome.SessionManager")));
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+        const platform::Command chosen = platform::restartCommand();  // the real probe, on the private bus
+        QCOMPARE(chosen.program, QStringLiteral("gdbus"));            // never anything that could restart this machine
+
+        const auto previous = tweaks::setRestartCommandOverride(chosen);
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(restartNow);
+        form.ui->pushButton_DblClick->click();
+        QTRY_COMPARE_WITH_TIMEOUT(session.rebootRequests, 1, 10000);
+        tweaks::setRestartCommandOverride(previous);
+        connection.unregisterService(QStringLiteral("org.gnome.SessionManager"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-session"));
     }
 };
 
