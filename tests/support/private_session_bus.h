@@ -19,8 +19,6 @@ public:
         m_daemon.terminate();
         m_daemon.waitForFinished(5000);
     }
-    PrivateSessionBus(const PrivateSessionBus &) = delete;
-    PrivateSessionBus &operator=(const PrivateSessionBus &) = delete;
 
     /// Empty when dbus-daemon could not be started (the test should skip).
     QString address() const { return m_address; }
