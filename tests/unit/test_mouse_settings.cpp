@@ -5,7 +5,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <QDBusConnection>
+
 #include "platform/mouse_settings.h"
+#include "platform/restart_command.h"
+#include "support/private_session_bus.h"
 
 namespace {
 
@@ -28,8 +32,21 @@ struct ActingAsNobody {
     bool switched = false;
 };
 
+// Stands in for gnome-session on a private bus: counts the reboot requests it is sent.
+class FakeGnomeSession : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.SessionManager")
+
+public:
+    int rebootRequests = 0;
+
+public slots:
+    void Reboot() { ++rebootRequests; }
+};
+
 }  // namespace
 
+// The Linux stores of the double-click values and the restart that makes them apply.
 class TestMouseSettings : public QObject {
     Q_OBJECT
 
@@ -55,6 +72,7 @@ private:
 
 private slots:
     void init() {
+        qunsetenv("XDG_CURRENT_DESKTOP");
         QDir(folder).removeRecursively();
         QFile::remove(folder);
     }
@@ -203,6 +221,55 @@ private slots:
             QCOMPARE(readFileAt(checked), before);
         QCOMPARE(QFileInfo(path).isSymLink(), situation == QLatin1String("link"));
         QVERIFY(QDir(folder).entryList({QStringLiteral(".settings.ini.*")}, QDir::Files | QDir::Hidden).isEmpty());
+    }
+    void restartGoesThroughTheSessionManager_data() {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QString>("running");  // bus names owned, separated by spaces
+        QTest::addColumn<QString>("command");  // program and last argument
+        const QString gnome = QStringLiteral("gdbus org.gnome.SessionManager.Reboot");
+        QTest::newRow("GNOME asks gnome-session") << "ubuntu:GNOME"
+                                                  << "org.gnome.SessionManager" << gnome;
+        QTest::newRow("Plasma logs out and reboots") << "KDE"
+                                                     << "org.kde.ksmserver"
+                                                     << "gdbus org.kde.Shutdown.logoutAndReboot";
+        QTest::newRow("Xfce asks xfce4-session, the named desktop's manager first")
+            << "XFCE"
+            << "org.gnome.SessionManager org.xfce.SessionManager"
+            << "xfce4-session-logout --reboot";
+        QTest::newRow("an unknown desktop still finds a running manager") << "LXQt"
+                                                                          << "org.gnome.SessionManager" << gnome;
+        QTest::newRow("no session manager answers: systemctl") << "GNOME"
+                                                               << ""
+                                                               << "systemctl reboot";
+    }
+    void restartGoesThroughTheSessionManager() {
+        QFETCH(QString, desktop);
+        QFETCH(QString, running);
+        QFETCH(QString, command);
+        const platform::Command chosen = platform::restartCommandFor(
+            desktop, [&](const QString &name) { return running.split(QLatin1Char(' ')).contains(name); });
+        QCOMPARE(chosen.program + QLatin1Char(' ') + chosen.arguments.last(), command);
+    }
+
+    void rebootRequestReachesAFakeGnomeSession() {
+        PrivateSessionBus bus;
+        if (bus.address().isEmpty() || QStandardPaths::findExecutable(QStringLiteral("gdbus")).isEmpty())
+            QSKIP("needs dbus-daemon and gdbus");
+        QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake-session"));
+        FakeGnomeSession session;
+        QVERIFY(connection.registerObject(QStringLiteral("/org/gnome/SessionManager"), &session,
+                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(connection.registerService(QStringLiteral("org.gnome.SessionManager")));
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+        const platform::Command chosen = platform::restartCommand();  // the real probe, on the private bus
+        QCOMPARE(chosen.program, QStringLiteral("gdbus"));            // never anything that could restart this machine
+
+        QProcess request;  // what "现在重启" starts
+        request.start(chosen.program, chosen.arguments);
+        QTRY_COMPARE_WITH_TIMEOUT(session.rebootRequests, 1, 10000);  // answered by this thread's event loop
+        QTRY_COMPARE_WITH_TIMEOUT(request.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(request.exitCode(), 0);
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-session"));
     }
 };
 

@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include <QDBusConnection>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -43,18 +42,6 @@ public:
 
 private:
     RecordingStore *m_target;
-};
-
-// Stands in for gnome-session on a private bus: counts the reboot requests it is sent.
-class FakeGnomeSession : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.gnome.SessionManager")
-
-public:
-    int rebootRequests = 0;
-
-public slots:
-    void Reboot() { ++rebootRequests; }
 };
 
 // What a desktop's settings tool prints: how the desktop reads its store.
@@ -248,58 +235,6 @@ private slots:
         QCOMPARE(answerer.boxes()[1].text, QStringLiteral("已优化过,无需重复优化."));
         for (const QStringList &read : reads)
             QCOMPARE(toolOutput(read.mid(0, read.size() - 1)), read.last());
-    }
-
-    void restartGoesThroughTheSessionManager_data() {
-        QTest::addColumn<QString>("desktop");
-        QTest::addColumn<QString>("running");  // bus names owned, separated by spaces
-        QTest::addColumn<QString>("command");  // program and last argument
-        const QString gnome = QStringLiteral("gdbus org.gnome.SessionManager.Reboot");
-        QTest::newRow("GNOME asks gnome-session") << "ubuntu:GNOME"
-                                                  << "org.gnome.SessionManager" << gnome;
-        QTest::newRow("Plasma logs out and reboots") << "KDE"
-                                                     << "org.kde.ksmserver"
-                                                     << "gdbus org.kde.Shutdown.logoutAndReboot";
-        QTest::newRow("Xfce asks xfce4-session, the named desktop's manager first")
-            << "XFCE"
-            << "org.gnome.SessionManager org.xfce.SessionManager"
-            << "xfce4-session-logout --reboot";
-        QTest::newRow("an unknown desktop still finds a running manager") << "LXQt"
-                                                                          << "org.gnome.SessionManager" << gnome;
-        QTest::newRow("no session manager answers: systemctl") << "GNOME"
-                                                               << ""
-                                                               << "systemctl reboot";
-    }
-    void restartGoesThroughTheSessionManager() {
-        QFETCH(QString, desktop);
-        QFETCH(QString, running);
-        QFETCH(QString, command);
-        const platform::Command chosen = platform::restartCommandFor(
-            desktop, [&](const QString &name) { return running.split(QLatin1Char(' ')).contains(name); });
-        QCOMPARE(chosen.program + QLatin1Char(' ') + chosen.arguments.last(), command);
-    }
-
-    void rebootRequestReachesAFakeGnomeSession() {
-        PrivateSessionBus bus;
-        if (bus.address().isEmpty() || QStandardPaths::findExecutable(QStringLiteral("gdbus")).isEmpty())
-            QSKIP("needs dbus-daemon and gdbus");
-        QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake-session"));
-        FakeGnomeSession session;
-        QVERIFY(connection.registerObject(QStringLiteral("/org/gnome/SessionManager"), &session,
-                                          QDBusConnection::ExportAllSlots));
-        QVERIFY(connection.registerService(QStringLiteral("org.gnome.SessionManager")));
-        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-        const platform::Command chosen = platform::restartCommand();  // the real probe, on the private bus
-        QCOMPARE(chosen.program, QStringLiteral("gdbus"));            // never anything that could restart this machine
-
-        const auto previous = tweaks::setRestartCommandOverride(chosen);
-        Form form;
-        ModalAnswerer answerer;
-        answerer.answer(restartNow);
-        form.ui->pushButton_DblClick->click();
-        QTRY_COMPARE_WITH_TIMEOUT(session.rebootRequests, 1, 10000);
-        tweaks::setRestartCommandOverride(previous);
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-session"));
     }
 };
 
