@@ -203,11 +203,10 @@ private slots:
             if (::geteuid() != 0)
                 QSKIP("only root can give a file to another user");
             QCOMPARE(QProcess::execute("chown", {"nobody", path}), 0);
-        } else if (situation == QLatin1String("unreadable")) {
-            QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
-            nobody.emplace(folder);
-        } else if (situation == QLatin1String("read-only")) {
-            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        } else if (const bool unreadable = situation == QLatin1String("unreadable");
+                   unreadable || situation == "read-only") {
+            QVERIFY(unreadable ? QFile::setPermissions(path, QFile::WriteOwner)
+                               : QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
             nobody.emplace(folder);
         }
 
