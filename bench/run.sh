@@ -37,8 +37,8 @@ echo
 "$build/bin/bench_idle" "$idle_seconds"
 
 # The micro-benchmarks of the device link and the calibration (Google Benchmark), and the calibration accuracy
-# table; they need no display.
-for program in bench_device bench_calibration calibration_accuracy; do
+# table, and the double-click store of each desktop; they need no display.
+for program in bench_device bench_calibration calibration_accuracy bench_desktop_settings; do
   [[ -x "$build/bin/$program" ]] || continue
   echo
   echo "== $program"

@@ -1,22 +1,22 @@
 #include "platform/autostart.h"
 
-#include <QDir>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include "platform/user_file.h"
 
 namespace platform {
 
 void writeAutostartEntry(const QString &programPath, bool enabled) {
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
-    if (!QDir().mkpath(folder))
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/autostart/Vantrel.desktop");
+    const UserFileContent old = readUserFile(path);
+    // Window mode has nothing to switch off where there is no entry; an unreadable entry is the user's.
+    if (old.status == UserFileContent::Status::Unreadable ||
+        (!enabled && old.status == UserFileContent::Status::Missing))
         return;
-    // Written whole or not at all: a session manager never sees half an entry.
-    QSaveFile file(folder + QStringLiteral("/Vantrel.desktop"));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(autostartDesktopEntry(programPath, enabled).toUtf8());
-    file.commit();
+    const QByteArray updated = updatedAutostartEntry(old.bytes, programPath, enabled);
+    if (old.status == UserFileContent::Status::Missing || updated != old.bytes)
+        writeUserFile(path, updated);
 }
 
 }  // namespace platform

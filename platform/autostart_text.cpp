@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "platform/key_file_lines.h"
+
 // The texts of both systems' entries are built here, on every system, so that they can be checked anywhere.
 
 namespace platform {
@@ -47,18 +49,40 @@ QString desktopExecArgument(const QString &argument) {
     return escaped;
 }
 
-QString autostartDesktopEntry(const QString &programPath, bool enabled) {
-    const QStringList lines{
-        QStringLiteral("[Desktop Entry]"),
-        QStringLiteral("Type=Application"),
-        QStringLiteral("Name=Orvessa"),
-        QStringLiteral("Comment=Touch-frame calibration utility, started hidden in the notification area"),
-        QStringLiteral("Exec=") + desktopExecArgument(programPath) + QStringLiteral(" -bg"),
-        QStringLiteral("Terminal=false"),
-        // Window mode keeps the entry but switches it off, like the emptied registry value on Windows.
-        QStringLiteral("Hidden=") + (enabled ? QStringLiteral("false") : QStringLiteral("true")),
-    };
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+QString desktopExecValue(const QString &programPath) {
+    const QString line = desktopExecArgument(programPath) + QStringLiteral(" -bg");
+    // GLib checks that the program of an Exec line exists before it expands "%%", so it refuses a quoted path
+    // with a '%' in it (desktop-file-validate does not). env, found on every PATH, takes the program's place
+    // there, and the path, now an argument, is expanded as the rules say.
+    return programPath.contains(QLatin1Char('%')) ? QStringLiteral("env ") + line : line;
+}
+
+QByteArray updatedAutostartEntry(const QByteArray &existing, const QString &programPath, bool enabled) {
+    const QByteArray group("Desktop Entry");
+    const QByteArray hidden("Hidden");
+    // Marks a Hidden=true that window mode wrote, as opposed to one the user set through the desktop.
+    const QByteArray ours("X-Orvessa-Hidden-By-Window-Mode");
+    KeyFileLines entry(existing);
+    const bool hiddenNow = entry.value(group, hidden) == QByteArray("true");
+    const bool hiddenByUs = hiddenNow && entry.value(group, ours) == QByteArray("true");
+    if (!enabled) {
+        if (!hiddenNow) {
+            entry.setValue(group, hidden, "true");
+            entry.setValue(group, ours, "true");
+        }
+        return entry.bytes();
+    }
+    entry.setValue(group, "Type", "Application");
+    entry.setValue(group, "Name", "Orvessa");
+    entry.setValue(group, "Comment", "Touch-frame calibration utility, started hidden in the notification area");
+    entry.setValue(group, "Exec", desktopExecValue(programPath).toUtf8());
+    entry.setValue(group, "Terminal", "false");
+    // The user's "off" (Hidden=true from Plasma or Xfce, X-GNOME-Autostart-enabled=false from GNOME, which is
+    // never touched here) stays off; only window mode's own switch is undone.
+    if (!hiddenNow || hiddenByUs)
+        entry.setValue(group, hidden, "false");
+    entry.removeKey(group, ours);
+    return entry.bytes();
 }
 
 }  // namespace platform

@@ -1,110 +1,135 @@
 #include "platform/mouse_settings.h"
 
-#include <optional>
-
-#include <QDir>
-#include <QFile>
-#include <QSaveFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+
+#include "platform/key_file_lines.h"
+#include "platform/user_file.h"
 
 namespace platform {
 
 namespace {
 
-const QString settingsGroup = QStringLiteral("[Settings]");
-const QString timeKey = QStringLiteral("gtk-double-click-time");
-const QString distanceKey = QStringLiteral("gtk-double-click-distance");
-
-QString settingsFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/gtk-3.0");
-}
-
-// A GLib key file edited line by line, so that comments, other groups and the layout of every line we do not
-// change stay exactly as the user or another tool left them (QSettings would rewrite the whole file).
-class KeyFileLines {
+// One integer of a desktop's store, as text.
+class StoredNumber {
 public:
-    explicit KeyFileLines(const QString &text) {
-        m_lines = text.split(QLatin1Char('\n'));
-        if (m_lines.last().isEmpty())
-            m_lines.removeLast();
-    }
-
-    QString text() const { return m_lines.isEmpty() ? QString() : m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n'); }
-
-    // The last value of @p key in [Settings], as GLib reads it (later lines win, repeated groups merge).
-    std::optional<QString> value(const QString &key) const {
-        std::optional<QString> found;
-        bool inSettings = false;
-        for (const QString &line : m_lines) {
-            if (isGroupHeader(line)) {
-                inSettings = line.trimmed() == settingsGroup;
-            } else if (inSettings && keyOf(line) == key) {
-                found = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
-            }
-        }
-        return found;
-    }
-
-    // Replaces every line of @p key in [Settings]; without one, adds it after the last line of the first
-    // [Settings] group, or adds the group at the end.
-    void setValue(const QString &key, const QString &value) {
-        const QString line = key + QLatin1Char('=') + value;
-        bool inSettings = false;
-        bool replaced = false;
-        int settingsGroupsSeen = 0;
-        int insertAt = -1;
-        for (int i = 0; i < m_lines.size(); ++i) {
-            if (isGroupHeader(m_lines[i])) {
-                inSettings = m_lines[i].trimmed() == settingsGroup;
-                if (inSettings && ++settingsGroupsSeen == 1)
-                    insertAt = i + 1;
-                continue;
-            }
-            if (!inSettings)
-                continue;
-            if (keyOf(m_lines[i]) == key) {
-                m_lines[i] = line;
-                replaced = true;
-            }
-            if (settingsGroupsSeen == 1 && !m_lines[i].trimmed().isEmpty())
-                insertAt = i + 1;
-        }
-        if (replaced)
-            return;
-        if (insertAt >= 0) {
-            m_lines.insert(insertAt, line);
-            return;
-        }
-        if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())
-            m_lines.append(QString());
-        m_lines.append(settingsGroup);
-        m_lines.append(line);
-    }
-
-private:
-    static bool isGroupHeader(const QString &line) { return line.trimmed().startsWith(QLatin1Char('[')); }
-
-    // The key of a "key = value" line; empty for comments, blank lines and anything else.
-    static QString keyOf(const QString &line) {
-        const QString trimmed = line.trimmed();
-        const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
-        if (trimmed.startsWith(QLatin1Char('#')) || equals <= 0)
-            return {};
-        return trimmed.left(equals).trimmed();
-    }
-
-    QStringList m_lines;
+    virtual ~StoredNumber() = default;
+    /// As stored; empty when missing or unreadable.
+    virtual QString read() const = 0;
+    /// @return false when the write failed or was refused.
+    virtual bool write(const QString &text) = 0;
+    virtual QString location() const = 0;
 };
 
-class GtkMouseSettings : public MouseSettings {
+QString configPath(const QString &relative) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + relative;
+}
+
+// A key in a GLib or KConfig key file, edited in place: every other byte of the file stays.
+class KeyFileNumber : public StoredNumber {
 public:
+    KeyFileNumber(QString path, QByteArray group, QByteArray key)
+        : m_path(std::move(path)), m_group(std::move(group)), m_key(std::move(key)) {}
+
+    QString read() const override {
+        const UserFileContent file = readUserFile(m_path);
+        return QString::fromUtf8(KeyFileLines(file.bytes).value(m_group, m_key).value_or(QByteArray()));
+    }
+
+    bool write(const QString &text) override {
+        const UserFileContent file = readUserFile(m_path);
+        // A file that is there but cannot be read is the user's: replacing it with our two lines would lose it.
+        if (file.status == UserFileContent::Status::Unreadable)
+            return false;
+        KeyFileLines lines(file.bytes);
+        lines.setValue(m_group, m_key, text.toUtf8());
+        return writeUserFile(m_path, lines.bytes());
+    }
+
+    QString location() const override { return m_path; }
+
+private:
+    QString m_path;
+    QByteArray m_group;
+    QByteArray m_key;
+};
+
+// Runs a desktop's own settings tool. @return its standard output, trimmed; no value when it could not be started,
+// failed or took longer than a settings call may.
+std::optional<QString> runTool(const QString &program, const QStringList &arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(program, arguments, QIODevice::ReadOnly);
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return std::nullopt;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// A GSettings key through the gsettings tool, so that whichever backend the session uses (dconf, a key file)
+// is the one written.
+class GSettingsNumber : public StoredNumber {
+public:
+    GSettingsNumber(QString schema, QString key) : m_schema(std::move(schema)), m_key(std::move(key)) {}
+
+    QString read() const override {
+        return runTool(QStringLiteral("gsettings"), {QStringLiteral("get"), m_schema, m_key}).value_or(QString());
+    }
+    bool write(const QString &text) override {
+        return runTool(QStringLiteral("gsettings"), {QStringLiteral("set"), m_schema, m_key, text}).has_value();
+    }
+    QString location() const override { return QStringLiteral("GSettings %1 %2").arg(m_schema, m_key); }
+
+private:
+    QString m_schema;
+    QString m_key;
+};
+
+// An xfconf property through xfconf-query, which reaches the session's xfconfd (Xfce's settings daemon then
+// publishes it as the XSETTINGS value that GTK and Qt programs follow).
+class XfconfNumber : public StoredNumber {
+public:
+    XfconfNumber(QString channel, QString property) : m_channel(std::move(channel)), m_property(std::move(property)) {}
+
+    QString read() const override {
+        return runTool(QStringLiteral("xfconf-query"),
+                       {QStringLiteral("-c"), m_channel, QStringLiteral("-p"), m_property})
+            .value_or(QString());
+    }
+    bool write(const QString &text) override {
+        // --create with the type sets the property whether or not it exists yet.
+        return runTool(QStringLiteral("xfconf-query"),
+                       {QStringLiteral("-c"), m_channel, QStringLiteral("-p"), m_property, QStringLiteral("--create"),
+                        QStringLiteral("-t"), QStringLiteral("int"), QStringLiteral("-s"), text})
+            .has_value();
+    }
+    QString location() const override { return QStringLiteral("xfconf %1 %2").arg(m_channel, m_property); }
+
+private:
+    QString m_channel;
+    QString m_property;
+};
+
+const QString speedName = QStringLiteral("DoubleClickSpeed");
+const QString widthName = QStringLiteral("DoubleClickWidth");
+const QString heightName = QStringLiteral("DoubleClickHeight");
+
+// The three Windows names over a desktop's time and distance.
+class DesktopMouseSettings : public MouseSettings {
+public:
+    DesktopMouseSettings(std::unique_ptr<StoredNumber> time, std::unique_ptr<StoredNumber> distance)
+        : m_time(std::move(time)), m_distance(std::move(distance)) {}
+
     QString value(const QString &name) const override {
-        const KeyFileLines file(readFile());
-        if (name == QLatin1String("DoubleClickSpeed"))
-            return file.value(timeKey).value_or(QString());
-        if (name == QLatin1String("DoubleClickWidth") || name == QLatin1String("DoubleClickHeight")) {
-            const QString distance = file.value(distanceKey).value_or(QString());
+        if (name == speedName)
+            return m_time->read();
+        if (name == widthName || name == heightName) {
+            const QString distance = m_distance->read();
             bool isNumber = false;
             const int offset = distance.toInt(&isNumber);
             return isNumber ? QString::number(2 * offset) : distance;
@@ -112,51 +137,84 @@ public:
         return {};
     }
 
-    void setValue(const QString &name, const QString &text) override {
-        QString key;
-        QString value = text;
-        if (name == QLatin1String("DoubleClickSpeed")) {
-            key = timeKey;
-        } else if (name == QLatin1String("DoubleClickWidth") || name == QLatin1String("DoubleClickHeight")) {
-            bool isNumber = false;
-            const int side = text.toInt(&isNumber);
-            if (!isNumber)
-                return;
-            key = distanceKey;
-            value = QString::number(side / 2);  // a side of the rectangle centred on the first click
-        } else {
-            return;
-        }
-        KeyFileLines file(readFile());
-        file.setValue(key, value);
-        writeFile(file.text());
+    bool setValue(const QString &name, const QString &text) override {
+        StoredNumber *target = storeOf(name);
+        bool isNumber = false;
+        const int number = text.toInt(&isNumber);
+        if (!target || !isNumber)
+            return false;
+        // A side of the rectangle centred on the first click is twice the distance.
+        const QString stored = target == m_time.get() ? text : QString::number(number / 2);
+        // Read back: a settings tool can succeed without anything being kept (gsettings without a running
+        // dconf falls back to memory), and the user must not be told that it worked.
+        return target->write(stored) && target->read() == stored;
+    }
+
+    QString location(const QString &name) const override {
+        const StoredNumber *store = storeOf(name);
+        return store ? store->location() : QString();
     }
 
 private:
-    static QString filePath() { return settingsFolder() + QStringLiteral("/settings.ini"); }
-
-    static QString readFile() {
-        QFile file(filePath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll());
+    StoredNumber *storeOf(const QString &name) const {
+        if (name == speedName)
+            return m_time.get();
+        if (name == widthName || name == heightName)
+            return m_distance.get();
+        return nullptr;
     }
 
-    static void writeFile(const QString &text) {
-        if (!QDir().mkpath(settingsFolder()))
-            return;
-        QSaveFile file(filePath());
-        if (!file.open(QIODevice::WriteOnly))
-            return;
-        file.write(text.toUtf8());
-        file.commit();
-    }
+    std::unique_ptr<StoredNumber> m_time;
+    std::unique_ptr<StoredNumber> m_distance;
 };
+
+enum class Desktop { Gnome, Plasma, Xfce, Other };
+
+// XDG_CURRENT_DESKTOP is a colon-separated list, most specific first ("ubuntu:GNOME"): the first known name wins.
+Desktop runningDesktop() {
+    const QStringList names = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &name : names) {
+        const QString upper = name.trimmed().toUpper();
+        if (upper == QLatin1String("GNOME") || upper == QLatin1String("GNOME-CLASSIC") ||
+            upper == QLatin1String("GNOME-FLASHBACK") || upper == QLatin1String("UNITY") ||
+            upper == QLatin1String("BUDGIE") || upper == QLatin1String("PANTHEON"))
+            return Desktop::Gnome;
+        if (upper == QLatin1String("KDE"))
+            return Desktop::Plasma;
+        if (upper == QLatin1String("XFCE"))
+            return Desktop::Xfce;
+    }
+    return Desktop::Other;
+}
+
+std::unique_ptr<StoredNumber> gtkNumber(const char *key) {
+    return std::make_unique<KeyFileNumber>(configPath(QStringLiteral("gtk-3.0/settings.ini")), "Settings", key);
+}
 
 }  // namespace
 
 std::unique_ptr<MouseSettings> openMouseSettings() {
-    return std::make_unique<GtkMouseSettings>();
+    std::unique_ptr<StoredNumber> time;
+    std::unique_ptr<StoredNumber> distance = gtkNumber("gtk-double-click-distance");
+    switch (runningDesktop()) {
+        case Desktop::Gnome:
+            time = std::make_unique<GSettingsNumber>(QStringLiteral("org.gnome.desktop.peripherals.mouse"),
+                                                     QStringLiteral("double-click"));
+            break;
+        case Desktop::Plasma:
+            time =
+                std::make_unique<KeyFileNumber>(configPath(QStringLiteral("kdeglobals")), "KDE", "DoubleClickInterval");
+            break;
+        case Desktop::Xfce:
+            time = std::make_unique<XfconfNumber>(QStringLiteral("xsettings"), QStringLiteral("/Net/DoubleClickTime"));
+            distance =
+                std::make_unique<XfconfNumber>(QStringLiteral("xsettings"), QStringLiteral("/Net/DoubleClickDistance"));
+            break;
+        case Desktop::Other:
+            time = gtkNumber("gtk-double-click-time");
+            break;
+    }
+    return std::make_unique<DesktopMouseSettings>(std::move(time), std::move(distance));
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 #include <QStringList>
 
@@ -11,8 +13,24 @@ struct Command {
     QStringList arguments;
 };
 
-/// The command that restarts the computer at once. Windows: "shutdown -r -t 0". Linux: "systemctl reboot"
-/// (systemd asks polkit whether the logged-in user may; when not, the command fails and nothing happens).
+/// Tells whether a D-Bus name has an owner on the session bus, i.e. whether that service is running.
+using SessionBusProbe = std::function<bool(const QString &busName)>;
+
+/// The command that restarts the computer.
+/// Windows: "shutdown -r -t 0".
+/// Linux: the reboot request of the desktop's session manager, which asks the running programs first, so that one
+/// with unsaved work can object: GNOME and its relatives org.gnome.SessionManager.Reboot, Plasma
+/// org.kde.Shutdown.logoutAndReboot, Xfce "xfce4-session-logout
+/// --reboot". The desktop named in XDG_CURRENT_DESKTOP is asked first, then the others; a session manager counts
+/// when its name is owned on the session bus (org.gnome.SessionManager, org.kde.ksmserver,
+/// org.xfce.SessionManager). Only when none runs: "systemctl reboot" (systemd asks polkit whether the user may).
 Command restartCommand();
+
+/// restartCommand() for the desktop names @p xdgCurrentDesktop (as in XDG_CURRENT_DESKTOP), asking @p isRunning
+/// which session managers run. Windows has one command and ignores both.
+Command restartCommandFor(const QString &xdgCurrentDesktop, const SessionBusProbe &isRunning);
+
+/// Asks the session bus (through gdbus) whether @p busName has an owner; false when there is no session bus.
+bool sessionBusHasOwner(const QString &busName);
 
 }  // namespace platform

@@ -1,9 +1,87 @@
 #include "platform/restart_command.h"
 
+#include <QProcess>
+
 namespace platform {
 
-Command restartCommand() {
+namespace {
+
+struct SessionManager {
+    QStringList desktopNames;  // upper case, as they appear in XDG_CURRENT_DESKTOP
+    QString busName;           // owned while the session manager runs
+    Command reboot;
+};
+
+Command gdbusCall(const QString &destination, const QString &path, const QString &method) {
+    return {QStringLiteral("gdbus"),
+            {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), destination,
+             QStringLiteral("--object-path"), path, QStringLiteral("--method"), method}};
+}
+
+QList<SessionManager> sessionManagers() {
+    return {
+        {{QStringLiteral("GNOME"), QStringLiteral("GNOME-CLASSIC"), QStringLiteral("GNOME-FLASHBACK"),
+          QStringLiteral("UNITY"), QStringLiteral("BUDGIE"), QStringLiteral("PANTHEON"), QStringLiteral("MATE"),
+          QStringLiteral("X-CINNAMON"), QStringLiteral("CINNAMON")},
+         QStringLiteral("org.gnome.SessionManager"),
+         // Opens the session's own restart dialog, which lists the programs that object.
+         gdbusCall(QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
+                   QStringLiteral("org.gnome.SessionManager.Reboot"))},
+        {{QStringLiteral("KDE")},
+         QStringLiteral("org.kde.ksmserver"),
+         gdbusCall(QStringLiteral("org.kde.Shutdown"), QStringLiteral("/Shutdown"),
+                   QStringLiteral("org.kde.Shutdown.logoutAndReboot"))},
+        {{QStringLiteral("XFCE")},
+         QStringLiteral("org.xfce.SessionManager"),
+         {QStringLiteral("xfce4-session-logout"), {QStringLiteral("--reboot")}}},
+    };
+}
+
+bool namesDesktop(const SessionManager &manager, const QString &xdgCurrentDesktop) {
+    for (const QString &name : xdgCurrentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (manager.desktopNames.contains(name.trimmed().toUpper()))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+Command restartCommandFor(const QString &xdgCurrentDesktop, const SessionBusProbe &isRunning) {
+    QList<SessionManager> candidates;
+    for (const SessionManager &manager : sessionManagers())
+        if (namesDesktop(manager, xdgCurrentDesktop))
+            candidates.append(manager);
+    // An unlisted or misnamed desktop may still run one of them.
+    for (const SessionManager &manager : sessionManagers())
+        if (!namesDesktop(manager, xdgCurrentDesktop))
+            candidates.append(manager);
+    for (const SessionManager &manager : std::as_const(candidates))
+        if (isRunning && isRunning(manager.busName))
+            return manager.reboot;
+    // No session manager: nobody could ask the programs anyway.
     return {QStringLiteral("systemctl"), {QStringLiteral("reboot")}};
+}
+
+Command restartCommand() {
+    return restartCommandFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), sessionBusHasOwner);
+}
+
+bool sessionBusHasOwner(const QString &busName) {
+    QProcess probe;
+    probe.start(QStringLiteral("gdbus"),
+                {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("--object-path"),
+                 QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("--method"),
+                 QStringLiteral("org.freedesktop.DBus.NameHasOwner"), busName},
+                QIODevice::ReadOnly);
+    if (!probe.waitForFinished(3000)) {
+        probe.kill();
+        probe.waitForFinished(1000);
+        return false;
+    }
+    // gdbus prints the reply as a GVariant tuple: "(true,)".
+    return probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0 &&
+           probe.readAllStandardOutput().trimmed() == "(true,)";
 }
 
 }  // namespace platform

@@ -2,8 +2,16 @@
 
 namespace platform {
 
-Command restartCommand() {
+Command restartCommandFor(const QString &, const SessionBusProbe &) {
     return {QStringLiteral("shutdown"), {QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("0")}};
+}
+
+Command restartCommand() {
+    return restartCommandFor({}, {});
+}
+
+bool sessionBusHasOwner(const QString &) {
+    return false;
 }
 
 }  // namespace platform

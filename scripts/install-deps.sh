@@ -12,6 +12,8 @@ packages=(
   dpkg-dev file desktop-file-utils             # the Debian package (scripts/package-test.sh): shlibdeps, launcher check
   clang libclang-rt-14-dev clang-tidy python3  # fuzzers (scripts/fuzz.sh), the lint (scripts/test.sh --lint)
   libxcb1-dev libbenchmark-dev                 # benchmarks (bench/): X server watch, Google Benchmark
+  libglib2.0-bin dbus-daemon                   # gsettings, gdbus, gio launch; a private session bus in tests
+  gsettings-desktop-schemas dconf-gsettings-backend dconf-service xfconf libxfconf-0-3  # desktops' stores in tests
 )
 
 missing=()

@@ -36,10 +36,15 @@ bool isOptimised(const DoubleClickValues &values) {
            values.speed == optimisedValues.speed;
 }
 
-void writeOptimisedValues(platform::MouseSettings &store) {
-    store.setValue(heightName, QString::number(optimisedValues.height));
-    store.setValue(widthName, QString::number(optimisedValues.width));
-    store.setValue(speedName, QString::number(optimisedValues.speed));
+QStringList writeOptimisedValues(platform::MouseSettings &store) {
+    const std::pair<QString, int> targets[] = {
+        {heightName, optimisedValues.height}, {widthName, optimisedValues.width}, {speedName, optimisedValues.speed}};
+    QStringList failed;
+    for (const auto &[name, value] : targets) {
+        if (!store.setValue(name, QString::number(value)) && !failed.contains(store.location(name)))
+            failed << store.location(name);
+    }
+    return failed;
 }
 
 std::unique_ptr<platform::MouseSettings> openMouseSettings() {
@@ -53,7 +58,8 @@ MouseSettingsOpener setMouseSettingsOpener(MouseSettingsOpener opener) {
 }
 
 QProcess *startRestart(QObject *parent) {
-    const platform::Command command = restartOverride().value_or(platform::restartCommand());
+    // The real command asks the session bus which session manager runs: only when no stand-in is installed.
+    const platform::Command command = restartOverride() ? *restartOverride() : platform::restartCommand();
     auto *process = new QProcess(parent);
     process->start(command.program, command.arguments, QIODevice::ReadWrite);
     return process;

@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 
+#include <QStringList>
+
 #include "platform/mouse_settings.h"
 #include "platform/restart_command.h"
 
@@ -30,8 +32,9 @@ DoubleClickValues readDoubleClickValues(const platform::MouseSettings &store);
 bool isOptimised(const DoubleClickValues &values);
 
 /// Writes "50", "50" and "500" to "DoubleClickHeight", "DoubleClickWidth" and "DoubleClickSpeed", in that order,
-/// also values that are already on target.
-void writeOptimisedValues(platform::MouseSettings &store);
+/// also values that are already on target; a failed write does not stop the others.
+/// @return where the values that could not be written are kept (each place once); empty when all were written.
+QStringList writeOptimisedValues(platform::MouseSettings &store);
 
 /// The desktop's store (platform::openMouseSettings), or what the installed opener gives.
 std::unique_ptr<platform::MouseSettings> openMouseSettings();
@@ -42,7 +45,8 @@ using MouseSettingsOpener = std::function<std::unique_ptr<platform::MouseSetting
 /// @return the opener installed before.
 MouseSettingsOpener setMouseSettingsOpener(MouseSettingsOpener opener);
 
-/// Starts the command that restarts the computer as a child process of @p parent, without waiting for it.
+/// Starts the command that restarts the computer (platform::restartCommand(): on Linux the session manager's
+/// reboot request) as a child process of @p parent, without waiting for it.
 /// A command that cannot be started is not reported. @return the process, owned by @p parent.
 QProcess *startRestart(QObject *parent);
 

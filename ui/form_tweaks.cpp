@@ -28,7 +28,12 @@ void Form::onButtonDblClick() {
         messages::showOk(this, tr("已优化过,无需重复优化."));
         return;
     }
-    tweaks::writeOptimisedValues(*store);
+    const QStringList failed = tweaks::writeOptimisedValues(*store);
+    if (!failed.isEmpty()) {
+        // Nothing to restart for: say what could not be changed and where, so that the user can look there.
+        messages::showError(this, tr("双击设置未能修改,无法写入:\n%1").arg(failed.join(QLatin1Char('\n'))));
+        return;
+    }
     if (askRestartNow(this))
         tweaks::startRestart(this);
 }

@@ -160,6 +160,12 @@ Restart now?</translation>
         <source>稍后重启</source>
         <translation>Restart later</translation>
     </message>
+    <message>
+        <source>双击设置未能修改,无法写入:
+%1</source>
+        <translation>The double-click settings could not be changed. Could not write to:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

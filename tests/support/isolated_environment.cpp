@@ -17,6 +17,11 @@ void isolateUserFolders() {
     qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", root.filePath(QStringLiteral("run")).toLocal8Bit());
     QFile::setPermissions(root.filePath(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // No desktop and no session bus: the desktop's settings stores (dconf, xfconfd) and session manager are the
+    // machine's own, so a test that wants one starts it privately (support/private_session_bus.h).
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("GSETTINGS_BACKEND", "memory");
 }
 }  // namespace
 

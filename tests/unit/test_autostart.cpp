@@ -4,90 +4,28 @@
 
 namespace {
 
-// A launcher's reading of a desktop entry's Exec value, written from the desktop entry rules independently of
-// the writer: first the key file's string escapes, then splitting at unquoted spaces with the escapes of quoted
-// arguments, then "%%" as a literal '%'.
-QString unescapeKeyFileString(const QString &value) {
-    QString out;
-    for (int i = 0; i < value.size(); ++i) {
-        if (value[i] != QLatin1Char('\\') || i + 1 == value.size()) {
-            out += value[i];
-            continue;
-        }
-        const QChar next = value[++i];
-        if (next == QLatin1Char('s'))
-            out += QLatin1Char(' ');
-        else if (next == QLatin1Char('n'))
-            out += QLatin1Char('\n');
-        else if (next == QLatin1Char('t'))
-            out += QLatin1Char('\t');
-        else if (next == QLatin1Char('r'))
-            out += QLatin1Char('\r');
-        else if (next == QLatin1Char('\\'))
-            out += QLatin1Char('\\');
-        else
-            out += QLatin1Char('\\') + next;  // not an escape of the key file: left to the Exec rules
-    }
-    return out;
-}
-
-QStringList launcherArguments(const QString &execValue) {
-    const QString exec = unescapeKeyFileString(execValue);
-    QStringList arguments;
-    QString current;
-    bool inQuotes = false;
-    bool inArgument = false;
-    for (int i = 0; i < exec.size(); ++i) {
-        const QChar c = exec[i];
-        if (inQuotes) {
-            if (c == QLatin1Char('"')) {
-                inQuotes = false;
-            } else if (c == QLatin1Char('\\') && i + 1 < exec.size() &&
-                       QStringLiteral("\"`$\\").contains(exec[i + 1])) {
-                current += exec[++i];
-            } else {
-                current += c;
-            }
-        } else if (c == QLatin1Char(' ')) {
-            if (inArgument)
-                arguments << current;
-            current.clear();
-            inArgument = false;
-        } else if (c == QLatin1Char('"')) {
-            inQuotes = inArgument = true;
-        } else {
-            current += c;
-            inArgument = true;
-        }
-    }
-    if (inArgument)
-        arguments << current;
-    for (QString &argument : arguments)
-        argument.replace(QStringLiteral("%%"), QStringLiteral("%"));
-    return arguments;
-}
-
 QString entryPath(const QString &configFolder) {
     return configFolder + QStringLiteral("/autostart/Vantrel.desktop");
 }
 
-// The entry's keys; a repeated key or a line outside the one group would be a fault, so both are reported.
-QMap<QString, QString> readEntry(const QString &path) {
+QByteArray readBytes(const QString &path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QMap<QString, QString> keys;
-    if (lines.value(0) != QLatin1String("[Desktop Entry]"))
-        keys.insert(QStringLiteral("error"), QStringLiteral("no [Desktop Entry] group first"));
-    for (const QString &line : lines.mid(1)) {
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        const QString key = line.left(equals);
-        if (equals <= 0 || keys.contains(key))
-            keys.insert(QStringLiteral("error"), line);
-        keys.insert(key, line.mid(equals + 1));
-    }
-    return keys;
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The entry as tray mode writes it for /opt/orvessa, with @p hidden and any @p extra lines after it.
+QByteArray entryFor(const QByteArray &hidden, const QByteArray &extra = {}) {
+    return "[Desktop Entry]\nType=Application\nName=Orvessa\n"
+           "Comment=Touch-frame calibration utility, started hidden in the notification area\n"
+           "Exec=\"/opt/orvessa\" -bg\nTerminal=false\nHidden=" +
+           hidden + "\n" + extra;
 }
 
 }  // namespace
@@ -135,12 +73,29 @@ private slots:
         QTest::newRow("everything at once") << "/opt/ \"'\\$`%; x/orvessa";
         QTest::newRow("non-Latin folder") << "/home/用户/触摸屏/orvessa";
     }
+    // GLib's own launcher (gio launch) starts the program from the written entry, and desktop-file-validate
+    // accepts it: both readers of the Exec rules, and GLib is what GNOME's and Xfce's sessions start it with.
     void execLineGivesBackThePathAndTheHiddenArgument() {
         QFETCH(QString, programPath);
-        platform::writeAutostartEntry(programPath, true);
-        const QMap<QString, QString> entry = readEntry(entryPath(configFolder));
-        QVERIFY2(!entry.contains(QStringLiteral("error")), qPrintable(entry.value(QStringLiteral("error"))));
-        QCOMPARE(launcherArguments(entry.value(QStringLiteral("Exec"))), (QStringList{programPath, "-bg"}));
+        if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+            QSKIP("needs gio (libglib2.0-bin)");
+        QTemporaryDir scratch;
+        const QString program = scratch.path() + programPath;
+        const QString record = scratch.filePath(QStringLiteral("record"));
+        writeBytes(program, "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > '" + record.toUtf8() + "'\n");
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        platform::writeAutostartEntry(program, true);
+
+        QProcess validate;
+        validate.start(QStringLiteral("desktop-file-validate"), {entryPath(configFolder)});
+        QVERIFY(validate.waitForFinished(10000));
+        QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+        QProcess launch;
+        launch.start(QStringLiteral("gio"), {QStringLiteral("launch"), entryPath(configFolder)});
+        QVERIFY(launch.waitForFinished(10000));
+        QVERIFY2(launch.exitCode() == 0, launch.readAllStandardError().constData());
+        QTRY_VERIFY_WITH_TIMEOUT(readBytes(record).endsWith('\0'), 10000);
+        QCOMPARE(readBytes(record), program.toUtf8() + '\0' + "-bg" + '\0');
     }
 
     void execLineIsWrittenByTheRules() {
@@ -148,24 +103,57 @@ private slots:
         QCOMPARE(platform::desktopExecArgument(QStringLiteral("/a b/$x")), QStringLiteral(R"("/a b/\\$x")"));
         QCOMPARE(platform::desktopExecArgument(QStringLiteral("/a\\b")), QStringLiteral(R"("/a\\\\b")"));
         QCOMPARE(platform::desktopExecArgument(QStringLiteral("/50%")), QStringLiteral(R"("/50%%")"));
+        QCOMPARE(platform::desktopExecValue(QStringLiteral("/50%")), QStringLiteral(R"(env "/50%%" -bg)"));
     }
 
-    void entryInBothModes_data() {
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<QString>("hidden");
-        QTest::newRow("tray mode starts with the session") << true << "false";
-        QTest::newRow("window mode keeps the entry, switched off") << false << "true";
+    void userSwitchSurvivesEveryStart_data() {
+        QTest::addColumn<QByteArray>("before");  // "<none>": no entry
+        QTest::addColumn<bool>("trayMode");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray ours = "X-Orvessa-Hidden-By-Window-Mode=true\n";
+        const QByteArray gnomeOff = "X-GNOME-Autostart-enabled=false\n";
+        QTest::newRow("tray mode creates the entry") << QByteArray("<none>") << true << entryFor("false");
+        QTest::newRow("window mode creates nothing") << QByteArray("<none>") << false << QByteArray("<none>");
+        QTest::newRow("window mode switches an entry off, as its own")
+            << entryFor("false") << false << entryFor("true", ours);
+        QTest::newRow("tray mode switches window mode's off on again")
+            << entryFor("true", ours) << true << entryFor("false");
+        QTest::newRow("the user's Hidden=true (Plasma, Xfce) stays in tray mode")
+            << entryFor("true") << true << entryFor("true");
+        QTest::newRow("the user's Hidden=true is not taken over by window mode")
+            << entryFor("true") << false << entryFor("true");
+        QTest::newRow("GNOME's X-GNOME-Autostart-enabled=false stays in tray mode")
+            << entryFor("false", gnomeOff) << true << entryFor("false", gnomeOff);
+        QTest::newRow("a moved program gets its new path; the user's lines keep their bytes")
+            << QByteArray("# caf\xE9\r\n[Desktop Entry]\r\nExec=/old/orvessa -bg\r\nName[de]=Ber\xFChrung") << true
+            << QByteArray(
+                   "# caf\xE9\r\n[Desktop Entry]\r\nExec=\"/opt/orvessa\" -bg\r\nName[de]=Ber\xFChrung\r\n"
+                   "Type=Application\r\nName=Orvessa\r\n"
+                   "Comment=Touch-frame calibration utility, started hidden in the notification area\r\n"
+                   "Terminal=false\r\nHidden=false\r\n");
     }
-    void entryInBothModes() {
-        QFETCH(bool, enabled);
-        QFETCH(QString, hidden);
-        platform::writeAutostartEntry(QStringLiteral("/opt/Touch Kit/orvessa"), enabled);
-        const QMap<QString, QString> entry = readEntry(entryPath(configFolder));
-        QVERIFY(!entry.contains(QStringLiteral("error")));
-        QCOMPARE(entry.value(QStringLiteral("Type")), QStringLiteral("Application"));
-        QVERIFY(!entry.value(QStringLiteral("Name")).isEmpty());
-        QCOMPARE(entry.value(QStringLiteral("Exec")), QStringLiteral(R"("/opt/Touch Kit/orvessa" -bg)"));
-        QCOMPARE(entry.value(QStringLiteral("Hidden")), hidden);
+    void userSwitchSurvivesEveryStart() {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, trayMode);
+        QFETCH(QByteArray, after);
+        const QString path = entryPath(configFolder);
+        if (before != "<none>")
+            writeBytes(path, before);
+        platform::writeAutostartEntry(QStringLiteral("/opt/orvessa"), trayMode);
+        QCOMPARE(readBytes(path), after);
+    }
+
+    void entryBehindALinkIsLeftAlone() {
+        // Root with a user's XDG_CONFIG_HOME must not write through a link into a file it happens to reach.
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("secret"));
+        writeBytes(target, "root only\n");
+        QDir().mkpath(configFolder + QStringLiteral("/autostart"));
+        QVERIFY(QFile::link(target, entryPath(configFolder)));
+        for (const bool trayMode : {true, false})
+            platform::writeAutostartEntry(QStringLiteral("/opt/orvessa"), trayMode);
+        QCOMPARE(readBytes(target), QByteArray("root only\n"));
+        QVERIFY(QFileInfo(entryPath(configFolder)).isSymLink());
     }
 
     void unwritableFolderIsSilent() {

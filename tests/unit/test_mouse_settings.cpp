@@ -1,8 +1,52 @@
 #include <QtTest>
 
-#include "platform/mouse_settings.h"
+#include <optional>
 
-// The Linux store of the double-click values: GTK's settings.ini below the test's private XDG_CONFIG_HOME.
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QDBusConnection>
+
+#include "platform/mouse_settings.h"
+#include "platform/restart_command.h"
+#include "support/private_session_bus.h"
+
+namespace {
+
+// Permissions bind everybody but root: run as root, a row that needs them acts as "nobody" in a folder given to
+// nobody (the private home and config folder let nobody pass meanwhile).
+struct ActingAsNobody {
+    explicit ActingAsNobody(const QString &folder) : folder(folder) {
+        if (::geteuid() == 0 && QProcess::execute("chown", {"-R", "nobody", folder}) == 0 &&
+            QProcess::execute("chmod", {"o+x", home, config}) == 0)
+            switched = ::setegid(::getpwnam("nobody")->pw_gid) == 0 && ::seteuid(::getpwnam("nobody")->pw_uid) == 0;
+    }
+    ~ActingAsNobody() {
+        if (switched && ::seteuid(0) == 0 && ::setegid(0) == 0 &&
+            QProcess::execute("chown", {"-R", "root", folder}) == 0)
+            QProcess::execute("chmod", {"o-x", home, config});
+    }
+    QString folder;
+    QString home = qEnvironmentVariable("HOME");
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    bool switched = false;
+};
+
+// Stands in for gnome-session on a private bus: counts the reboot requests it is sent.
+class FakeGnomeSession : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.SessionManager")
+
+public:
+    int rebootRequests = 0;
+
+public slots:
+    void Reboot() { ++rebootRequests; }
+};
+
+}  // namespace
+
+// The Linux stores of the double-click values and the restart that makes them apply.
 class TestMouseSettings : public QObject {
     Q_OBJECT
 
@@ -10,20 +54,25 @@ private:
     const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/gtk-3.0");
     const QString path = folder + QStringLiteral("/settings.ini");
 
-    void writeFile(const QByteArray &content) {
-        QDir().mkpath(folder);
-        QFile file(path);
+    static void writeFileAt(const QString &at, const QByteArray &content) {
+        QFile file(at);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
     }
+    void writeFile(const QByteArray &content) {
+        QDir().mkpath(folder);
+        writeFileAt(path, content);
+    }
 
-    QByteArray readFile() {
-        QFile file(path);
+    static QByteArray readFileAt(const QString &at) {
+        QFile file(at);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
+    QByteArray readFile() { return readFileAt(path); }
 
 private slots:
     void init() {
+        qunsetenv("XDG_CURRENT_DESKTOP");
         QDir(folder).removeRecursively();
         QFile::remove(folder);
     }
@@ -81,17 +130,33 @@ private slots:
                    "[Settings]\ngtk-double-click-time=500\ngtk-theme-name=Adwaita\ngtk-double-click-distance=25\n");
         QTest::newRow("file without [Settings] gets it at the end")
             << QByteArray("[Other]\nx=1") << "[Other]\nx=1\n\n[Settings]\n" + written;
+        QTest::newRow("Latin-1 comment, UTF-8 byte order mark and missing last line end are kept")
+            << QByteArray("\xEF\xBB\xBF[Settings]\n# caf\xE9\ngtk-double-click-time=250\n[Other]\nx=\xFF")
+            << QByteArray(
+                   "\xEF\xBB\xBF[Settings]\n# caf\xE9\ngtk-double-click-time=500\ngtk-double-click-distance=25\n"
+                   "[Other]\nx=\xFF");
+        QTest::newRow("CRLF lines stay CRLF, new lines too")
+            << QByteArray("[Settings]\r\ngtk-theme-name=Adwaita\r\n")
+            << QByteArray(
+                   "[Settings]\r\ngtk-theme-name=Adwaita\r\ngtk-double-click-distance=25\r\n"
+                   "gtk-double-click-time=500\r\n");
     }
     void writing() {
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, after);
-        if (before != "<none>")
+        // An unusual mode of the user's that the new file must keep.
+        const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        if (before != "<none>") {
             writeFile(before);
+            QVERIFY(QFile::setPermissions(path, mode));
+        }
         const auto store = platform::openMouseSettings();
-        store->setValue(QStringLiteral("DoubleClickHeight"), QStringLiteral("50"));
-        store->setValue(QStringLiteral("DoubleClickWidth"), QStringLiteral("50"));
-        store->setValue(QStringLiteral("DoubleClickSpeed"), QStringLiteral("500"));
+        QVERIFY(store->setValue(QStringLiteral("DoubleClickHeight"), QStringLiteral("50")));
+        QVERIFY(store->setValue(QStringLiteral("DoubleClickWidth"), QStringLiteral("50")));
+        QVERIFY(store->setValue(QStringLiteral("DoubleClickSpeed"), QStringLiteral("500")));
         QCOMPARE(readFile(), after);
+        if (before != "<none>")
+            QCOMPARE(QFileInfo(path).permissions() & ~QFile::Permissions(0x0F00), mode);
         QCOMPARE(store->value(QStringLiteral("DoubleClickHeight")), QStringLiteral("50"));
         QCOMPARE(store->value(QStringLiteral("DoubleClickSpeed")), QStringLiteral("500"));
     }
@@ -99,20 +164,110 @@ private slots:
     void unknownNameOrNonNumericSideWritesNothing() {
         writeFile("[Settings]\ngtk-double-click-distance=5\n");
         const auto store = platform::openMouseSettings();
-        store->setValue(QStringLiteral("DoubleClickWidth"), QStringLiteral("wide"));
-        store->setValue(QStringLiteral("MouseSpeed"), QStringLiteral("2"));
+        QVERIFY(!store->setValue(QStringLiteral("DoubleClickWidth"), QStringLiteral("wide")));
+        QVERIFY(!store->setValue(QStringLiteral("MouseSpeed"), QStringLiteral("2")));
         QCOMPARE(readFile(), QByteArray("[Settings]\ngtk-double-click-distance=5\n"));
     }
 
-    void unwritableFolderIsSilent() {
-        QDir().mkpath(QFileInfo(folder).path());
-        QFile blocker(folder);  // a file where the gtk-3.0 folder should be
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+    // Each row leaves the user's file (or the link's target) as it was and reports the write as failed.
+    void refusedWriteChangesNothing_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("settings.ini is a link to a file the test owns") << "link";
+        QTest::newRow("settings.ini belongs to another user (root with a user's XDG_CONFIG_HOME)") << "foreign";
+        QTest::newRow("unreadable but writable settings.ini is not replaced by two lines") << "unreadable";
+        QTest::newRow("read-only folder") << "read-only";
+        QTest::newRow("a folder in the file's place") << "folder";
+        QTest::newRow("a file in the gtk-3.0 folder's place") << "blocked";
+    }
+    void refusedWriteChangesNothing() {
+        QFETCH(QString, situation);
+        const QByteArray before = "# mine\n[Settings]\ngtk-double-click-time=250\n";
+        QString checked = path;  // the file whose bytes must not change
+        QDir().mkpath(folder);
+        if (situation == QLatin1String("link")) {
+            checked = QFileInfo(folder).path() + QStringLiteral("/dotfiles-settings.ini");
+            writeFileAt(checked, before);
+            QVERIFY(QFile::link(checked, path));
+        } else if (situation == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (situation == QLatin1String("blocked")) {
+            QVERIFY(QDir(folder).removeRecursively());
+            writeFileAt(folder, before);
+            checked = folder;
+        } else {
+            writeFile(before);
+        }
+        std::optional<ActingAsNobody> nobody;
+        if (situation == QLatin1String("foreign")) {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a file to another user");
+            QCOMPARE(QProcess::execute("chown", {"nobody", path}), 0);
+        } else if (const bool unreadable = situation == QLatin1String("unreadable");
+                   unreadable || situation == "read-only") {
+            QVERIFY(unreadable ? QFile::setPermissions(path, QFile::WriteOwner)
+                               : QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+            nobody.emplace(folder);
+        }
+
         const auto store = platform::openMouseSettings();
-        store->setValue(QStringLiteral("DoubleClickSpeed"), QStringLiteral("500"));
-        QCOMPARE(store->value(QStringLiteral("DoubleClickSpeed")), QString());
-        QVERIFY(QFileInfo(folder).isFile());
+        QVERIFY(!store->setValue(QStringLiteral("DoubleClickSpeed"), QStringLiteral("500")));
+        QCOMPARE(store->location(QStringLiteral("DoubleClickSpeed")), path);
+        nobody.reset();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        if (situation != QLatin1String("folder"))
+            QCOMPARE(readFileAt(checked), before);
+        QCOMPARE(QFileInfo(path).isSymLink(), situation == QLatin1String("link"));
+        QVERIFY(QDir(folder).entryList({QStringLiteral(".settings.ini.*")}, QDir::Files | QDir::Hidden).isEmpty());
+    }
+    void restartGoesThroughTheSessionManager_data() {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QString>("running");  // bus names owned, separated by spaces
+        QTest::addColumn<QString>("command");  // program and last argument
+        const QString gnome = QStringLiteral("gdbus org.gnome.SessionManager.Reboot");
+        QTest::newRow("GNOME asks gnome-session") << "ubuntu:GNOME"
+                                                  << "org.gnome.SessionManager" << gnome;
+        QTest::newRow("Plasma logs out and reboots") << "KDE"
+                                                     << "org.kde.ksmserver"
+                                                     << "gdbus org.kde.Shutdown.logoutAndReboot";
+        QTest::newRow("Xfce asks xfce4-session, the named desktop's manager first")
+            << "XFCE"
+            << "org.gnome.SessionManager org.xfce.SessionManager"
+            << "xfce4-session-logout --reboot";
+        QTest::newRow("an unknown desktop still finds a running manager") << "LXQt"
+                                                                          << "org.gnome.SessionManager" << gnome;
+        QTest::newRow("no session manager answers: systemctl") << "GNOME"
+                                                               << ""
+                                                               << "systemctl reboot";
+    }
+    void restartGoesThroughTheSessionManager() {
+        QFETCH(QString, desktop);
+        QFETCH(QString, running);
+        QFETCH(QString, command);
+        const platform::Command chosen = platform::restartCommandFor(
+            desktop, [&](const QString &name) { return running.split(QLatin1Char(' ')).contains(name); });
+        QCOMPARE(chosen.program + QLatin1Char(' ') + chosen.arguments.last(), command);
+    }
+
+    void rebootRequestReachesAFakeGnomeSession() {
+        PrivateSessionBus bus;
+        if (bus.address().isEmpty() || QStandardPaths::findExecutable(QStringLiteral("gdbus")).isEmpty())
+            QSKIP("needs dbus-daemon and gdbus");
+        QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake-session"));
+        FakeGnomeSession session;
+        QVERIFY(connection.registerObject(QStringLiteral("/org/gnome/SessionManager"), &session,
+                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(connection.registerService(QStringLiteral("org.gnome.SessionManager")));
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+        const platform::Command chosen = platform::restartCommand();  // the real probe, on the private bus
+        QCOMPARE(chosen.program, QStringLiteral("gdbus"));            // never anything that could restart this machine
+
+        QProcess request;  // what "现在重启" starts
+        request.start(chosen.program, chosen.arguments);
+        QTRY_COMPARE_WITH_TIMEOUT(session.rebootRequests, 1, 10000);  // answered by this thread's event loop
+        QTRY_COMPARE_WITH_TIMEOUT(request.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(request.exitCode(), 0);
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-session"));
     }
 };
 

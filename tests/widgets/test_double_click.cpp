@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "support/modal_answerer.h"
+#include "support/private_session_bus.h"
 #include "support/tray_settings.h"
 #include "tweaks/double_click.h"
 #include "ui/form.h"
@@ -23,10 +24,12 @@ public:
     QStringList writes;
 
     QString value(const QString &name) const override { return values.value(name); }
-    void setValue(const QString &name, const QString &text) override {
+    bool setValue(const QString &name, const QString &text) override {
         values[name] = text;
         writes << name + QLatin1Char('=') + text;
+        return true;
     }
+    QString location(const QString &) const override { return {}; }
 };
 
 // What the slot opens: forwards to the test's recording store, which outlives it.
@@ -34,11 +37,19 @@ class ForwardingStore : public platform::MouseSettings {
 public:
     explicit ForwardingStore(RecordingStore *target) : m_target(target) {}
     QString value(const QString &name) const override { return m_target->value(name); }
-    void setValue(const QString &name, const QString &text) override { m_target->setValue(name, text); }
+    bool setValue(const QString &name, const QString &text) override { return m_target->setValue(name, text); }
+    QString location(const QString &name) const override { return m_target->location(name); }
 
 private:
     RecordingStore *m_target;
 };
+
+// What a desktop's settings tool prints: how the desktop reads its store.
+QString toolOutput(const QStringList &command) {
+    QProcess tool;
+    tool.start(command.first(), command.mid(1));
+    return tool.waitForFinished(10000) ? QString::fromUtf8(tool.readAllStandardOutput()).trimmed() : QString();
+}
 
 // A harmless stand-in for the restart command, so that no test can restart the machine.
 const platform::Command harmlessRestart{QStringLiteral("true"), {QStringLiteral("--restart-stand-in")}};
@@ -65,7 +76,11 @@ private slots:
         store = RecordingStore();
         settings.emplace(windowModeSettings);
     }
-    void cleanup() { settings.reset(); }
+    void cleanup() {
+        settings.reset();
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        qputenv("GSETTINGS_BACKEND", "memory");
+    }
 
     void valuesDecideBetweenNothingToDoAndTheQuestion_data() {
         QTest::addColumn<QStringList>("stored");  // height, width, speed; "-" for a missing value
@@ -145,31 +160,81 @@ private slots:
         QCOMPARE(store.writes.size(), 3);
     }
 
-    void realStoreChangesGtkSettings() {
-        // The desktop's own store below the test's private XDG_CONFIG_HOME, end to end through the button.
+    void failedWriteSaysWhereAndOffersNoRestart() {
+        // A folder in settings.ini's place, where all three values live when no desktop is named: one place, named
+        // once.
+        const QString where = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/gtk-3.0/settings.ini");
+        QVERIFY(QDir().mkpath(where));
         const auto previous = tweaks::setMouseSettingsOpener({});
-        const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/gtk-3.0/settings.ini");
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=400\n");
-        file.close();
+        Form form;
+        ModalAnswerer answerer;
+        form.ui->pushButton_DblClick->click();
+        tweaks::setMouseSettingsOpener(previous);
+        QDir(where).removeRecursively();
+
+        QCOMPARE(answerer.boxes().size(), 1);
+        QCOMPARE(answerer.boxes()[0].title, QStringLiteral("Error"));
+        QCOMPARE(answerer.boxes()[0].icon, QMessageBox::Warning);
+        QCOMPARE(answerer.boxes()[0].text, QStringLiteral("双击设置未能修改,无法写入:\n") + where);
+        QCOMPARE(answerer.boxes()[0].buttons, QStringList{"OK"});
+        QVERIFY(startedProcesses(form).isEmpty());
+    }
+
+    // The desktop's own store in private folders and on a private session bus, end to end through the button;
+    // then read the way that desktop reads it. A second click finds nothing left to do.
+    void eachDesktopGetsItsOwnStore_data() {
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        const QString gtkDistance = QStringLiteral("gtk-double-click-distance=25");
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QList<QStringList>>("reads");  // command and arguments, then the output expected
+        QTest::newRow("GNOME: GSettings in dconf, GTK's distance")
+            << "ubuntu:GNOME"
+            << QList<QStringList>{{"gsettings", "get", "org.gnome.desktop.peripherals.mouse", "double-click", "500"},
+                                  {"grep", "-x", gtkDistance, config + "/gtk-3.0/settings.ini", gtkDistance}};
+        QTest::newRow("Plasma: kdeglobals, keeping its other groups")
+            << "KDE"
+            << QList<QStringList>{
+                   {"cat", config + "/kdeglobals", "[General]\nColorScheme=Breeze\n\n[KDE]\nDoubleClickInterval=500"}};
+        QTest::newRow("Xfce: xfconf's xsettings channel")
+            << "XFCE"
+            << QList<QStringList>{{"xfconf-query", "-c", "xsettings", "-p", "/Net/DoubleClickTime", "500"},
+                                  {"xfconf-query", "-c", "xsettings", "-p", "/Net/DoubleClickDistance", "25"}};
+        QTest::newRow("any other desktop: GTK's settings.ini")
+            << "X-Cinnamon"
+            << QList<QStringList>{{"cat", config + "/gtk-3.0/settings.ini",
+                                   "[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=500\n" + gtkDistance}};
+    }
+    void eachDesktopGetsItsOwnStore() {
+        QFETCH(QString, desktop);
+        QFETCH(QList<QStringList>, reads);
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        QDir(config).removeRecursively();
+        QDir().mkpath(config + QStringLiteral("/gtk-3.0"));
+        for (const auto &[file, content] : {std::pair{QStringLiteral("/kdeglobals"), "[General]\nColorScheme=Breeze\n"},
+                                            {QStringLiteral("/gtk-3.0/settings.ini"),
+                                             "[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=400\n"}}) {
+            QFile out(config + file);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) > 0);
+        }
+        PrivateSessionBus bus;
+        if (bus.address().isEmpty())
+            QSKIP("needs dbus-daemon");
+        qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
+        qunsetenv("GSETTINGS_BACKEND");  // dconf, as on a desktop
+        const auto previous = tweaks::setMouseSettingsOpener({});
 
         Form form;
         ModalAnswerer answerer;
         answerer.answer(restartLater);
         form.ui->pushButton_DblClick->click();
-        answerer.answer(restartLater);
-        form.ui->pushButton_DblClick->click();  // now on target: nothing left to do
+        form.ui->pushButton_DblClick->click();
         tweaks::setMouseSettingsOpener(previous);
 
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(),
-                 QByteArray(
-                     "[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=500\ngtk-double-click-distance=25\n"));
         QCOMPARE(answerer.boxes().size(), 2);
         QCOMPARE(answerer.boxes()[0].text, question);
         QCOMPARE(answerer.boxes()[1].text, QStringLiteral("已优化过,无需重复优化."));
+        for (const QStringList &read : reads)
+            QCOMPARE(toolOutput(read.mid(0, read.size() - 1)), read.last());
     }
 };
 

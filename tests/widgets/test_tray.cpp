@@ -179,19 +179,32 @@ private slots:
 
     void autostartEntryFollowsTheMode_data() {
         QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<QString>("hidden");
-        QTest::newRow("tray mode starts hidden with the session") << trayModeSettings << "Hidden=false";
-        QTest::newRow("window mode keeps the entry switched off") << windowModeSettings << "Hidden=true";
-        QTest::newRow("no settings file at all is window mode") << QByteArray() << "Hidden=true";
+        QTest::addColumn<QString>("before");  // the entry an earlier start and the user left; empty: none
+        QTest::addColumn<QString>("hidden");  // empty: no entry
+        const QString entry = QStringLiteral("[Desktop Entry]\nExec=\"%1\" -bg\nHidden=%2\n")
+                                  .arg(QCoreApplication::applicationFilePath());
+        QTest::newRow("tray mode starts hidden with the session") << trayModeSettings << QString() << "Hidden=false";
+        QTest::newRow("window mode creates no entry") << windowModeSettings << QString() << QString();
+        QTest::newRow("no settings file at all is window mode") << QByteArray() << QString() << QString();
+        QTest::newRow("window mode switches an existing entry off")
+            << windowModeSettings << entry.arg("false") << "Hidden=true";
+        QTest::newRow("the user's off (Plasma, Xfce) survives a restart in tray mode")
+            << trayModeSettings << entry.arg("true") << "Hidden=true";
     }
     void autostartEntryFollowsTheMode() {
         QFETCH(QByteArray, settings);
+        QFETCH(QString, before);
         QFETCH(QString, hidden);
-        TraySettings file(settings);
+        QFile file(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/Vantrel.desktop"));
+        QDir().mkpath(QFileInfo(file).path());
+        QVERIFY(before.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(before.toUtf8()) > 0));
+        file.close();
+        TraySettings trayFile(settings);
         Form form;
         const QStringList lines = autostartEntry().split(QLatin1Char('\n'));
-        QVERIFY(lines.contains(QStringLiteral("Exec=\"%1\" -bg").arg(QCoreApplication::applicationFilePath())));
-        QVERIFY(lines.contains(hidden));
+        QCOMPARE(lines.contains(QStringLiteral("Exec=\"%1\" -bg").arg(QCoreApplication::applicationFilePath())),
+                 !hidden.isEmpty());
+        QVERIFY(hidden.isEmpty() || lines.contains(hidden));
     }
 
     void resolutionChangeWarnsOncePerChange() {
