@@ -269,14 +269,14 @@ private slots:
             for (QAction *action : menuActions(form))
                 texts << action->text();
             QCOMPARE(texts, (QStringList{"Show main window", "Hide main window", "Quit"}));
-            QCOMPARE(form.trayIcon->toolTip(), QStringLiteral("Infrared touch screen"));
+            QCOMPARE(form.trayIcon->toolTip(), QStringLiteral("Infrared touch frame"));
             QCOMPARE(form.ui->pushButton_Exit->text(), QStringLiteral("Hide to tray"));
             form.hideWindow();
         }
         QCoreApplication::removeTranslator(&english);
         QCOMPARE(balloons.shown.size(), 1);
-        QCOMPARE(balloons.shown[0].title, QStringLiteral("Touch screen notice"));
-        QCOMPARE(balloons.shown[0].text, QStringLiteral("Click here to open the touch screen utility"));
+        QCOMPARE(balloons.shown[0].title, QStringLiteral("Touch frame notice"));
+        QCOMPARE(balloons.shown[0].text, QStringLiteral("Click here to open the touch frame utility"));
     }
 
     // Last on purpose: once QCoreApplication::exit() has run outside QApplication::exec(), every later
