@@ -31,6 +31,8 @@ rm -f "$build"/orvessa_*.deb
 package=$(ls "$build"/orvessa_*.deb)
 echo "Built $package"
 dpkg-deb --info "$package" | sed -n '/Package:/,$p'
+[[ "$(dpkg-deb --field "$package" Depends)" == *"fonts-noto-cjk | fonts-wqy-microhei"* ]] ||
+  fail "the package does not bring a Chinese font, without which every label is empty boxes"
 
 work=$(mktemp -d)
 program_pid=""
@@ -46,6 +48,7 @@ while read -r path; do
   [[ -d "$path" && ! -L "$path" ]] || echo "$path"
 done <"$work/installed" >"$work/files"
 echo "Installed $(wc -l <"$work/files") files"
+[[ -n "$(fc-list :lang=zh-cn family)" ]] || fail "no Chinese font after installing the package"
 
 for expected in /usr/bin/orvessa /usr/lib/orvessa/orvessa /usr/lib/orvessa/LANG.Cali.en_US.qm \
   /usr/lib/orvessa/setting_calibration.ini /etc/orvessa/setting_calibration.ini \

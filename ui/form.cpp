@@ -32,7 +32,7 @@ Form::Form(QWidget *parent) : QWidget(parent), ui(new Ui::Form) {
     if (systray) {
         createTrayIcon();
         platform::writeAutostartEntry(QCoreApplication::applicationFilePath(), true);
-        ui->pushButton_Exit->setText(tr("隐藏到系统托盘"));
+        showExitCaption();
         startTimer(resolutionPollMs);
     } else {
         platform::writeAutostartEntry(QCoreApplication::applicationFilePath(), false);

@@ -51,6 +51,7 @@ protected:
     void timerEvent(QTimerEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 public:
     Ui::Form *ui;
@@ -73,4 +74,8 @@ private:
     /// Every balloon goes through here: the common title and display time, @p icon and @p text.
     void showBalloon(const QString &text, QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Information);
     void hideToTray();
+    /// Tray mode on a desktop that has a notification area now: only then may the window hide instead of ending.
+    bool hidesToTray() const;
+    /// The lowest button's caption for what it does now: hide to the tray, or end the program.
+    void showExitCaption();
 };

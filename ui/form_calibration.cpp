@@ -6,6 +6,7 @@
 #include "calibration/run_plan.h"
 #include "device/hid_link.h"
 #include "device/report.h"
+#include "ui/busy_cursor.h"
 #include "ui/message_boxes.h"
 
 // The four calibration buttons: one run each, from opening the frame to the upload. The decisions live in
@@ -32,6 +33,7 @@ bool collectTouches(Form &form, const ScreenRect &screen, int targetCount) {
     // made modal first. Otherwise the main window would take clicks during the run and could start a second
     // calibration on top of this one.
     dialog.setWindowModality(Qt::ApplicationModal);
+    const UserTurnCursor userTurn;
     dialog.showFullScreen();
     return dialog.exec() == QDialog::Accepted;
 }
@@ -46,6 +48,7 @@ void runCalibration(Form &form, int targetCount) {
         return;
     const ScreenRect screen = targetScreen(screens, form.geometry().topLeft());
 
+    const BusyCursor busy;
     form.device = form.openTouchDevice();
     if (!form.device) {
         messages::showError(&form, Form::tr("未检测到设备,请检查连接!"));

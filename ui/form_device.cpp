@@ -10,6 +10,7 @@
 #include "device/discovery.h"
 #include "device/hid_link.h"
 #include "platform/blocking_wait.h"
+#include "ui/busy_cursor.h"
 #include "ui/message_boxes.h"
 #include "ui/touch_mode.h"
 #include "ui_form.h"
@@ -45,6 +46,7 @@ void Form::onButtonClear() {
                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
+    const BusyCursor busy;
     device = openTouchDevice();
     if (!device) {
         messages::showError(this, tr("未检测到设备,请检查连接!"));
@@ -63,6 +65,7 @@ void Form::onButtonChange() {
     // The flag, the button text and the frame change together, and only once the mode report was written: a
     // click without a frame leaves all three as they were.
     const bool newMode = !multiTouchMode;
+    const BusyCursor busy;
     device = openTouchDevice();
     if (!device) {
         messages::showError(this, tr("未检测到设备,请检查连接!"));

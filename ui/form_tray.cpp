@@ -8,7 +8,9 @@
 
 #include "platform/blocking_wait.h"
 #include "ui/balloon.h"
+#include "ui/notification_area.h"
 #include "ui/resolution_watch.h"
+#include "ui_form.h"
 
 // Tray icon, balloons, hiding and ending the program, and the resolution watch.
 
@@ -80,8 +82,25 @@ void Form::activeWindow(QSystemTrayIcon::ActivationReason e) {
         showNormal();
 }
 
+bool Form::hidesToTray() const {
+    return systray && tray::notificationAreaAvailable();
+}
+
+void Form::showExitCaption() {
+    ui->pushButton_Exit->setText(hidesToTray() ? tr("隐藏到系统托盘") : tr("退  出"));
+}
+
+void Form::showEvent(QShowEvent *event) {
+    // The notification area may have come or gone since the caption was last set.
+    if (systray)
+        showExitCaption();
+    QWidget::showEvent(event);
+}
+
+// Without a notification area a hidden window could only come back through a later launch, and the only quit
+// lives in the icon's menu: the lowest button and the close button then end the program, as in window mode.
 void Form::onButtonExit() {
-    if (!systray) {
+    if (!hidesToTray()) {
         QCoreApplication::exit(0);
         return;
     }
@@ -89,7 +108,7 @@ void Form::onButtonExit() {
 }
 
 void Form::closeEvent(QCloseEvent *event) {
-    if (!systray) {
+    if (!hidesToTray()) {
         QWidget::closeEvent(event);
         return;
     }

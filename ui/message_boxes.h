@@ -6,6 +6,8 @@ class QWidget;
 
 namespace messages {
 
+/// Both boxes lift the wait cursor of a busy operation while they are open (BusyCursor).
+
 /// A failure: modal warning with the untranslated title "Error", the only button Ok, no default button.
 void showError(QWidget *parent, const QString &text);
 

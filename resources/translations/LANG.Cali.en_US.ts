@@ -68,7 +68,7 @@
     </message>
     <message>
         <source>退  出</source>
-        <translation>Exit</translation>
+        <translation>Quit</translation>
     </message>
     <message>
         <source>隐藏到系统托盘</source>
@@ -124,15 +124,15 @@
     </message>
     <message>
         <source>红外触摸屏</source>
-        <translation>Infrared touch screen</translation>
+        <translation>Infrared touch frame</translation>
     </message>
     <message>
         <source>触摸屏提示</source>
-        <translation>Touch screen notice</translation>
+        <translation>Touch frame notice</translation>
     </message>
     <message>
         <source>点击这里打开触摸屏管理软件主界面</source>
-        <translation>Click here to open the touch screen utility</translation>
+        <translation>Click here to open the touch frame utility</translation>
     </message>
     <message>
         <source>退出将不能收到提示信息.</source>

@@ -8,12 +8,12 @@
 #include "support/x_server.h"
 
 // Starting the program a second time brings the running window back to the user, with the keyboard focus: out of
-// the minimised state, from under another program's window, and back from a tray that this desktop does not have.
-// The second launch ends at once and says why.
+// the minimised state and from under another program's window. The second launch ends at once and says why.
+// (This desktop has no tray, so tray mode cannot hide the window here: test_tray_start shows it ends instead.)
 
 namespace {
 
-enum class AwayBy { Minimising, Covering, HidingToTray };
+enum class AwayBy { Minimising, Covering };
 
 }  // namespace
 
@@ -41,8 +41,6 @@ private slots:
         QTest::newRow("window minimised") << AwayBy::Minimising << QByteArray("[config]\nlanguage=2\n");
         QTest::newRow("window covered by another program's window")
             << AwayBy::Covering << QByteArray("[config]\nlanguage=2\n");
-        QTest::newRow("window hidden to a missing tray with 隐藏到系统托盘")
-            << AwayBy::HidingToTray << QByteArray("[config]\nlanguage=2\nsystray=1\n");
     }
 
     void secondLaunchBringsTheWindowBack() {
@@ -67,10 +65,6 @@ private slots:
                 cover = windowManager.cover(desktop->geometry(window).adjusted(-20, -20, 20, 20));
                 QVERIFY(cover);
                 QVERIFY(windowManager.isAbove(cover, window));
-                break;
-            case AwayBy::HidingToTray:
-                QVERIFY(desktop->click(buttonCentre(desktop->geometry(window), MainButton::Exit)));
-                QVERIFY(desktop->waitUntilGone(window));
                 break;
         }
 

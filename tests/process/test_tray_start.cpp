@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -63,10 +64,20 @@ private:
     }
 
     void waitUntilBuilt() {
-        // The autostart entry is written while the window is built; give the window time to appear were it shown.
-        // (Probing the instance socket here would itself raise the window: a connection is the raise request.)
+        // The autostart entry is written while the window is built.
         QTRY_VERIFY_WITH_TIMEOUT(!autostartEntry().isEmpty(), 10000);
-        QTest::qWait(700);
+    }
+
+    // Knocks on the running program's instance socket as a later launch does, and waits until the program has
+    // handled the knock (it drops the connection once data arrives): its event loop runs and has answered every
+    // request to show the window made so far.
+    void waitUntilAKnockIsHandled(const QString &program) {
+        QLocalSocket knock;
+        knock.connectToServer(runtimeDir() + QLatin1Char('/') + QFileInfo(program).fileName());
+        QVERIFY(knock.waitForConnected(5000));
+        knock.write("?");
+        knock.flush();
+        QTRY_COMPARE_WITH_TIMEOUT(knock.state(), QLocalSocket::UnconnectedState, 10000);
     }
 
     QString windowId() {
@@ -124,9 +135,9 @@ private slots:
 
     void hiddenTrayStartWithoutTrayIsBroughtBackByRelaunching() {
         const QString program = install(QStringLiteral("orvessa"), "[config]\nsystray=1\n");
+        // That a hidden start shows nothing by itself is checked in window mode below: here a knock would show it.
         QProcess *first = launch(program, {QStringLiteral("-bg")});
         waitUntilBuilt();
-        QVERIFY(!windowVisible());
         QVERIFY(autostartEntry().contains(QStringLiteral("\nExec=\"%1\" -bg\n").arg(program)));
         QVERIFY(autostartEntry().contains(QStringLiteral("\nHidden=false\n")));
 
@@ -135,21 +146,20 @@ private slots:
         QCOMPARE(first->state(), QProcess::Running);
     }
 
-    void windowHiddenToAMissingTrayComesBackToo() {
+    void lowestButtonEndsTrayModeWithoutATray() {
         const QString program = install(QStringLiteral("orvessa-shown"), "[config]\nsystray=1\n");
-        launch(program);
+        QProcess *first = launch(program);
         QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 10000);
-        // The user clicks "隐藏到系统托盘", the lowest button: the window hides to a tray that is not there.
+        // The lowest button reads "退  出" here: with no tray to hide to, it ends the program as in window mode.
         QProcess click;
         click.setProcessEnvironment(environment());
         click.start(QStringLiteral("xdotool"),
                     {QStringLiteral("mousemove"), QStringLiteral("--window"), windowId(), QStringLiteral("190"),
                      QStringLiteral("475"), QStringLiteral("click"), QStringLiteral("1")});
         QVERIFY(click.waitForFinished(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(!windowVisible(), 10000);
-
-        relaunchIsRefused(program);
-        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 10000);
+        QVERIFY(first->waitForFinished(10000));
+        QCOMPARE(first->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first->exitCode(), 0);
     }
 
     void hiddenStartInWindowModeStaysHidden() {
@@ -166,7 +176,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(autostartEntry().contains(QStringLiteral("\nHidden=true\n")), 10000);
         QTest::qWait(700);  // time for the window to appear were it shown
         relaunchIsRefused(program);
-        QTest::qWait(700);
+        waitUntilAKnockIsHandled(program);
         QVERIFY(!windowVisible());
     }
 };

@@ -21,6 +21,7 @@ public:
         QStringList buttons;
         QString defaultButton;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        bool waitCursor = false;  // the box came up under an application-wide override cursor
     };
 
     ModalAnswerer();

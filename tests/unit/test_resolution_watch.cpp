@@ -23,8 +23,6 @@ private slots:
             << QVector<QSize>{{1920, 1080}, {1080, 1920}} << QVector<int>{1};
         QTest::newRow("each change once, however long it lasts")
             << QVector<QSize>{{800, 600}, {1024, 768}, {1024, 768}, {1024, 768}, {1280, 720}} << QVector<int>{1, 4};
-        QTest::newRow("a change undone between two ticks is not seen")
-            << QVector<QSize>{{1920, 1080}, {1920, 1080}, {1920, 1080}} << QVector<int>{};
     }
     void warnings() {
         QFETCH(QVector<QSize>, ticks);

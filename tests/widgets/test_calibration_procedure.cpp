@@ -42,6 +42,7 @@ public:
     bool fullScreen = false;
     bool applicationModal = false;
     bool labelAskedToSave = false;
+    bool waitCursor = false;
 
     DialogDriver() {
         m_timer.setInterval(10);
@@ -60,6 +61,7 @@ private:
         targetCount = dialog->targetCount;
         fullScreen = dialog->isFullScreen();
         applicationModal = dialog->windowModality() == Qt::ApplicationModal;
+        waitCursor = QGuiApplication::overrideCursor() != nullptr;
 
         QVector<QPoint> points = touches;
         if (points.isEmpty()) {
@@ -115,6 +117,7 @@ class TestCalibrationProcedure : public QObject {
 private:
     QTemporaryDir settingsFolder;
     Form *form = nullptr;
+    int waitsWithoutTheWaitCursor = 0;
 
     void addFrame(const QString &interfaces = QStringLiteral("28E1:FF00:A3")) {
         for (const auto &interface : virtual_frame::parseInterfaces(interfaces.toStdString()))
@@ -126,7 +129,7 @@ private:
 private slots:
     void initTestCase() {
         settings::setFolderOverride(settingsFolder.path());
-        platform::setBlockingWaitHook([](int) {});
+        platform::setBlockingWaitHook([this](int) { waitsWithoutTheWaitCursor += !QGuiApplication::overrideCursor(); });
     }
     void init() {
         virtual_frame::reset();
@@ -142,6 +145,8 @@ private slots:
         for (const auto &open : virtual_frame::events(virtual_frame::Event::Kind::Open))
             opened += open.result == 1;
         QCOMPARE(int(virtual_frame::events(virtual_frame::Event::Kind::Close).size()), opened);
+        QCOMPARE(std::exchange(waitsWithoutTheWaitCursor, 0), 0);  // the search shows the wait cursor...
+        QVERIFY(!QGuiApplication::overrideCursor());               // ...and gives it back on every way out
     }
 
     void eachButtonRunsItsTargetCount_data() {
@@ -166,6 +171,7 @@ private slots:
         // while the targets are up.
         QVERIFY(driver.applicationModal);
         QVERIFY(driver.labelAskedToSave);
+        QVERIFY(!driver.waitCursor);  // the user's turn: the normal cursor, here and on the box below
         QCOMPARE(writtenCodes(), (Codes{0x51, 0x61}));
         // Every grid has its corner targets at the same pixels, so the upload is the same for all.
         const auto writes = virtual_frame::events(virtual_frame::Event::Kind::Write);
@@ -175,6 +181,7 @@ private slots:
         QCOMPARE(answerer.boxes()[0].title, QStringLiteral("OK"));
         QCOMPARE(answerer.boxes()[0].text, QStringLiteral("校准已更新!"));
         QCOMPARE(answerer.boxes()[0].icon, QMessageBox::Information);
+        QVERIFY(!answerer.boxes()[0].waitCursor);
     }
 
     void projectiveRunSendsQueryThenUpload() {

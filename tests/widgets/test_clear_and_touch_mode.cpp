@@ -39,6 +39,7 @@ class TestClearAndTouchMode : public QObject {
 private:
     QTemporaryDir settingsFolder;
     QVector<int> waits;
+    int waitsWithoutTheWaitCursor = 0;
 
     static void plugIn(Frame frame) {
         if (frame == Frame::None)
@@ -68,7 +69,7 @@ private:
     static QStringList shown(const ModalAnswerer &answerer) {
         QStringList boxes;
         for (const ModalAnswerer::Box &box : answerer.boxes())
-            boxes << box.title + QStringLiteral(" / ") + box.text;
+            boxes << box.title + QStringLiteral(" / ") + box.text + (box.waitCursor ? " (under the wait cursor)" : "");
         return boxes;
     }
 
@@ -76,17 +77,24 @@ private slots:
     void initTestCase() {
         QVERIFY(multiTouchMode);  // the frame starts in multi-touch mode
         settings::setFolderOverride(settingsFolder.path());
-        platform::setBlockingWaitHook([this](int milliseconds) { waits << milliseconds; });
+        platform::setBlockingWaitHook([this](int milliseconds) {
+            waits << milliseconds;
+            const QCursor *cursor = QGuiApplication::overrideCursor();
+            waitsWithoutTheWaitCursor += !cursor || cursor->shape() != Qt::WaitCursor;
+        });
     }
     void init() {
         virtual_frame::reset();
         waits.clear();
+        waitsWithoutTheWaitCursor = 0;
         multiTouchMode = true;
     }
     void cleanup() {
         QCOMPARE(virtual_frame::openHandles(), 0);
         QCOMPARE(virtual_frame::unfreedLists(), 0);
         QVERIFY(virtual_frame::faults().empty());
+        QCOMPARE(waitsWithoutTheWaitCursor, 0);       // the search shows the wait cursor...
+        QVERIFY(!QGuiApplication::overrideCursor());  // ...and gives it back on every way out
     }
 
     void clear_data() {

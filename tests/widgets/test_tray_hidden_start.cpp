@@ -11,8 +11,6 @@ class TestTrayHiddenStart : public QObject {
     Q_OBJECT
 
 private slots:
-    void startedWithAnArgument() { QCOMPARE(QCoreApplication::arguments().size(), 2); }
-
     void trayModeGreetsWithOneBalloon() {
         TraySettings settings(trayModeSettings);
         BalloonRecorder balloons;
