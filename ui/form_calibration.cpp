@@ -48,7 +48,7 @@ void runCalibration(Form &form, int targetCount) {
 
     form.device = form.openTouchDevice();
     if (!form.device) {
-        messages::showError(&form, Form::tr("未检测到设备,请检查连接!"));
+        form.warnNoDevice();
         return;
     }
     for (device::Report *report : {&query, &start, &abandon})

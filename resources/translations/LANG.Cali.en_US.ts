@@ -160,6 +160,10 @@ Restart now?</translation>
         <source>稍后重启</source>
         <translation>Restart later</translation>
     </message>
+    <message>
+        <source>找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</source>
+        <translation>A touch frame was found, but this user may not open it. Run orvessa-frame list to see more.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
