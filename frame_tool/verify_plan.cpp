@@ -105,11 +105,11 @@ QString verifyTable(const VerifyResult &result) {
         return lines.join(u'\n') + u'\n';
     const QString summary = QStringLiteral("%1 %2 %3 %4");
     lines << summary.arg(QStringLiteral("mean"), -7)
-                 .arg(QString(), -36)
+                 .arg(QString(), -37)
                  .arg(QString::number(result.meanPixels, 'f', 1), 9)
                  .arg(millimetres(result.meanMillimetres), 9)
           << summary.arg(QStringLiteral("worst"), -7)
-                 .arg(QStringLiteral("target %1").arg(result.worstIndex + 1), -36)
+                 .arg(QStringLiteral("target %1").arg(result.worstIndex + 1), -37)
                  .arg(QString::number(result.worstPixels, 'f', 1), 9)
                  .arg(millimetres(result.worstMillimetres), 9);
     const QString limit = QString::number(result.limitMillimetres, 'g', 4);

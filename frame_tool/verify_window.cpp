@@ -10,6 +10,8 @@
 #include <cmath>
 #include <utility>
 
+#include "calibration/fraction.h"
+
 namespace frame_tool {
 namespace {
 
@@ -100,6 +102,9 @@ void VerifyWindow::paintTargets(QPainter &painter) {
         painter.setPen(QPen(QColor(0, 120, 0), 2));
         drawTarget(painter, m_targets[m_touches.size()]);
     }
+    QFont font = painter.font();
+    font.setPointSize(14);
+    painter.setFont(font);
     painter.setPen(Qt::black);
     painter.drawText(QRect(0, height() / 3, width(), 40), Qt::AlignCenter,
                      QStringLiteral("Check of the calibration: touch the centre of each green target (%1 of %2). "
@@ -127,9 +132,10 @@ void VerifyWindow::paintResult(QPainter &painter) {
     const QString text =
         m_table +
         QStringLiteral("\narrows drawn %1 times their length; touch the screen or press a key to close").arg(scale);
+    // Centred between the top row of targets and the middle one, where no target and no arrow lies.
     const QRect box = QFontMetrics(font).boundingRect(QRect(0, 0, width(), height()), Qt::AlignLeft, text);
-    const QRect placed = box.translated(QPoint(width() - box.width(), height() - box.height()) / 2 - box.topLeft())
-                             .adjusted(-12, -12, 12, 12);
+    const QPoint centre(width() / 2, calibration::truncatedProduct(height(), 0.3));
+    const QRect placed = box.translated(centre - box.center()).adjusted(-12, -12, 12, 12);
     painter.setPen(Qt::black);
     painter.setBrush(QColor(255, 255, 255, 230));
     painter.drawRect(placed);
