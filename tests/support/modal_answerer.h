@@ -21,6 +21,7 @@ public:
         QStringList buttons;
         QString defaultButton;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString informativeText;
     };
 
     ModalAnswerer();
