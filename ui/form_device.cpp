@@ -27,7 +27,7 @@ hid_device *Form::openTouchDevice() {
 void Form::warnNoDevice() {
     // A frame the user may not open looked exactly like a missing cable: name the cause and where to look.
     const QString cause = frameFoundButNotOpened
-                              ? tr("找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。")
+                              ? tr("原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。")
                               : QString();
     messages::showError(this, tr("未检测到设备,请检查连接!"), cause);
 }

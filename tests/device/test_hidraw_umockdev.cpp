@@ -303,7 +303,7 @@ private slots:
         form.onButtonClear();
         QCOMPARE(
             answerer.boxes().value(1).informativeText,
-            QStringLiteral("<small>找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>"));
+            QStringLiteral("<small>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>"));
         QVERIFY(writesTo(frame).isEmpty());
     }
 

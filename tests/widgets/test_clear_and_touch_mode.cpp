@@ -31,7 +31,7 @@ QByteArray bytesOf(const virtual_frame::Event &event) {
 const QString notFound = QStringLiteral("未检测到设备,请检查连接!");
 // The smaller second line of that warning, only when frames were found but none could be opened.
 const QString notOpened =
-    QStringLiteral(" / <small>找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>");
+    QStringLiteral(" / <small>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>");
 }  // namespace
 
 Q_DECLARE_METATYPE(Frame)
