@@ -76,7 +76,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments) {
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
         return failure(QStringLiteral("no command given: list, clear, mode or verify"));
-    const QString name = words.first();
+    const QString &name = words.first();
     const int expectedWords = name == QLatin1String("mode") ? 2 : 1;
     if (name == QLatin1String("list"))
         command.kind = ToolCommand::Kind::List;

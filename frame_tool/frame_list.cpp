@@ -42,6 +42,7 @@ bool isVendorInterface(const device::HidInterface &interface) {
 FrameList judgeInterfaces(const std::vector<device::HidInterface> &interfaces, const QVector<int> &vendorIds,
                           const NodeProbe &probe) {
     std::vector<device::HidEntry> entries;
+    entries.reserve(interfaces.size());
     for (const device::HidInterface &interface : interfaces)
         entries.push_back(device::HidEntry{interface.vendorId, interface.usagePage, interface.usage});
 

@@ -70,10 +70,11 @@ VerifyResult evaluateTouches(const QVector<QPoint> &targets, const QVector<QPoin
         if (size(result.rows[i]) > size(result.rows[result.worstIndex]))
             result.worstIndex = i;
     const VerifyRow &worst = result.rows[result.worstIndex];
-    result.meanPixels = sumPixels / result.rows.size();
+    const auto count = static_cast<double>(result.rows.size());
+    result.meanPixels = sumPixels / count;
     result.worstPixels = worst.errorPixels;
     if (millimetresPerPixel) {
-        result.meanMillimetres = sumMillimetres / result.rows.size();
+        result.meanMillimetres = sumMillimetres / count;
         result.worstMillimetres = worst.errorMillimetres;
         result.passed = *worst.errorMillimetres <= limitMillimetres;
     }

@@ -105,8 +105,8 @@ private slots:
                            "  vendor ids: 28E1 13FF 1314 1870 595A 1FF7 12345",
                            "  warning: vid in [General] is ignored: the program reads only the group [config]",
                            "  warning: systray in [Config] is ignored: the program reads only the group [config]",
-                           "  warning: Vid in [config] is not a key the program knows and is ignored (keys: language, "
-                           "systray, caliModeSelect, vid; names are case-sensitive)",
+                           QStringLiteral("  warning: Vid in [config] is not a key the program knows and is ignored ") +
+                               "(keys: language, systray, caliModeSelect, vid; names are case-sensitive)",
                            "  warning: vid part \"zz\" is not a hexadecimal id and is ignored",
                            "  warning: vid part \"12345\" is beyond 16 bits: no USB vendor id can match it",
                            "virtual-frame:0  1FF7:0001  FF00:00A2  would be used" + product}
