@@ -153,8 +153,8 @@ Exit status:
   2                    A frame was found but cannot be used (the user may not open it, or it has no vendor
                        interface).
   3                    The report did not reach the frame.
-  4                    verify failed: the worst error exceeds the limit, the screen reports no physical size, or
-                       the check was cancelled.
+  4                    verify failed: the worst error exceeds the limit, the screen reports no physical size,
+                       the check was cancelled, or there is no display to show it on.
   64                   Usage error.
 
 Examples:

@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -30,6 +31,17 @@ QTextStream &out() {
 QTextStream &err() {
     static QTextStream stream(stderr);
     return stream;
+}
+
+// Qt ends the process with abort() when it finds no display to show the window on; over a remote shell verify
+// should say why and end with its own failure status instead.
+void reportMissingDisplay(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type != QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        return;
+    }
+    std::fprintf(stderr, "orvessa-frame verify needs the display of the screen to check: %s\n", qPrintable(message));
+    std::_Exit(static_cast<int>(ExitStatus::VerifyFailed));
 }
 
 int exitWith(ExitStatus status) {
@@ -141,8 +153,11 @@ int main(int argc, char *argv[]) {
         rawArguments << QString::fromLocal8Bit(argv[i]);
     const frame_tool::ParsedCommandLine preliminary = frame_tool::parseCommandLine(rawArguments);
     const bool wantsWindow = preliminary.command && preliminary.command->kind == ToolCommand::Kind::Verify;
+    const QtMessageHandler defaultHandler = wantsWindow ? qInstallMessageHandler(reportMissingDisplay) : nullptr;
     std::unique_ptr<QCoreApplication> application(wantsWindow ? new QGuiApplication(argc, argv)
                                                               : new QCoreApplication(argc, argv));
+    if (wantsWindow)
+        qInstallMessageHandler(defaultHandler);
 
     // Parsed again from Qt's arguments, which keep every character of the command line on Windows too.
     const frame_tool::ParsedCommandLine parsed = frame_tool::parseCommandLine(QCoreApplication::arguments());
