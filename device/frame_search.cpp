@@ -35,9 +35,10 @@ FrameSearch openTouchFrame(const QVector<int> &vendorIds, const std::string &onl
     for (const OpenAttempt &attempt : openAttempts(entries, vendorIds)) {
         // Every attempt waits first, so one search waits at most four times.
         platform::blockingWait(openWaitMs);
-        search.handle = openPath(nodes[attempt.entry]->path);
+        const char *path = nodes[attempt.entry]->path;
+        search.handle = openPath(path);
         search.usage = attempt.usage;
-        search.path = nodes[attempt.entry]->path;
+        search.path = path ? path : "";
         ++search.attempts;
         if (search.handle)
             break;

@@ -37,7 +37,8 @@ void checkVendorIdParts(const QString &vid, QStringList &warnings) {
         if (!id && !part.isEmpty())
             warnings << QStringLiteral("vid part \"%1\" is not a hexadecimal id and is ignored").arg(part);
         else if (id && (*id < 0 || *id > 0xFFFF))
-            warnings << QStringLiteral("vid part \"%1\" is beyond 16 bits: no USB vendor id can match it").arg(part);
+            warnings
+                << QStringLiteral("vid part \"%1\" is outside 0000 to FFFF: no USB vendor id can match it").arg(part);
     }
 }
 

@@ -108,7 +108,7 @@ private slots:
                            QStringLiteral("  warning: Vid in [config] is not a key the program knows and is ignored ") +
                                "(keys: language, systray, caliModeSelect, vid; names are case-sensitive)",
                            "  warning: vid part \"zz\" is not a hexadecimal id and is ignored",
-                           "  warning: vid part \"12345\" is beyond 16 bits: no USB vendor id can match it",
+                           "  warning: vid part \"12345\" is outside 0000 to FFFF: no USB vendor id can match it",
                            "virtual-frame:0  1FF7:0001  FF00:00A2  would be used" + product}
             << 0;
         QTest::newRow("vid= with commas takes none of its ids")
