@@ -1,13 +1,18 @@
 #include "device/vendor_ids.h"
 
 #include <QSet>
-#include <QStringView>
 
 namespace device {
 
 const QVector<int> &builtInVendorIds() {
     static const QVector<int> ids{0x28E1, 0x13FF, 0x1314, 0x1870, 0x595A};
     return ids;
+}
+
+std::optional<int> vendorIdFromPart(QStringView part) {
+    bool ok = false;
+    const int id = part.toInt(&ok, 16);
+    return ok ? std::optional<int>(id) : std::nullopt;
 }
 
 QVector<int> vendorIdsFromSetting(const QString &setting) {
@@ -17,11 +22,10 @@ QVector<int> vendorIdsFromSetting(const QString &setting) {
     // A set beside the list keeps a long hand-written value from turning the duplicate check quadratic.
     QSet<int> seen(ids.cbegin(), ids.cend());
     for (QStringView part : QStringView(setting).split(u'+')) {
-        bool ok = false;
-        const int id = part.toInt(&ok, 16);
-        if (ok && !seen.contains(id)) {
-            seen.insert(id);
-            ids.append(id);
+        const std::optional<int> id = vendorIdFromPart(part);
+        if (id && !seen.contains(*id)) {
+            seen.insert(*id);
+            ids.append(*id);
         }
     }
     return ids;

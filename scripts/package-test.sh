@@ -52,7 +52,9 @@ echo "Installed $(wc -l <"$work/files") files"
 
 for expected in /usr/bin/orvessa /usr/lib/orvessa/orvessa /usr/lib/orvessa/LANG.Cali.en_US.qm \
   /usr/lib/orvessa/setting_calibration.ini /etc/orvessa/setting_calibration.ini \
-  /usr/share/applications/orvessa.desktop /usr/share/icons/hicolor/256x256/apps/orvessa.png; do
+  /usr/share/applications/orvessa.desktop /usr/share/icons/hicolor/256x256/apps/orvessa.png \
+  /usr/bin/orvessa-frame /usr/lib/orvessa/orvessa-frame \
+  /usr/share/bash-completion/completions/orvessa-frame; do
   grep -qxF "$expected" "$work/files" || fail "$expected is not in the package"
   [[ -e "$expected" ]] || fail "$expected is missing after installation"
 done
@@ -106,6 +108,19 @@ set -e
 kill -0 "$program_pid" || fail "the first instance ended when the second started"
 stop_first
 echo "Installed program runs; a second launch says \"$second_err\" and exits 0"
+
+# The tool, started through /usr/bin, reads the settings file the program reads (0, 1 or 2: a frame or none).
+set +e
+tool_out=$(env "${environment[@]}" orvessa-frame list)
+tool_status=$?
+set -e
+[[ $tool_status -le 2 ]] || fail "orvessa-frame list ended with $tool_status: $tool_out"
+grep -qxF "settings: /usr/lib/orvessa/setting_calibration.ini" <<<"$tool_out" \
+  || fail "orvessa-frame list did not read /usr/lib/orvessa/setting_calibration.ini: $tool_out"
+# Read from the package itself: minimal systems may keep dpkg from unpacking manual pages.
+dpkg-deb -c "$package" | grep -q '\./usr/share/man/man1/orvessa-frame\.1\.gz$' \
+  || fail "orvessa-frame's manual page is not in the package"
+echo "orvessa-frame runs from /usr/bin and reads the program's settings file"
 
 # The settings file is read through the link beside the executable: "language=2" means no English at all.
 "${as_root[@]}" sed -i 's/^language=0$/language=2/' /etc/orvessa/setting_calibration.ini

@@ -31,6 +31,10 @@ public:
     /// @return the open handle, or null when no frame could be opened. The caller closes it.
     hid_device *openTouchDevice();
 
+    /// The "未检测到设备,请检查连接!" warning after a search that opened nothing; when the search found frames but
+    /// could open none of them, a second, smaller line names that cause.
+    void warnNoDevice();
+
 public slots:
     void showWindow();
     void hideWindow();
@@ -68,6 +72,7 @@ public:
     int systray = 0;
     QSystemTrayIcon *trayIcon = nullptr;
     int deviceUsage = 0;
+    bool frameFoundButNotOpened = false;  ///< the last search found frames but could open none
 
 private:
     void createTrayIcon();

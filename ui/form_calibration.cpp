@@ -51,7 +51,7 @@ void runCalibration(Form &form, int targetCount) {
     const BusyCursor busy;
     form.device = form.openTouchDevice();
     if (!form.device) {
-        messages::showError(&form, Form::tr("未检测到设备,请检查连接!"));
+        form.warnNoDevice();
         return;
     }
     for (device::Report *report : {&query, &start, &abandon})

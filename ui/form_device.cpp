@@ -3,13 +3,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <vector>
-
 #include <hidapi.h>
 
-#include "device/discovery.h"
+#include "device/frame_search.h"
 #include "device/hid_link.h"
-#include "platform/blocking_wait.h"
 #include "ui/busy_cursor.h"
 #include "ui/message_boxes.h"
 #include "ui/touch_mode.h"
@@ -20,25 +17,20 @@
 bool multiTouchMode = true;
 
 hid_device *Form::openTouchDevice() {
-    hid_device_info *list = hid_enumerate(0, 0);
-    std::vector<const hid_device_info *> nodes;
-    std::vector<device::HidEntry> entries;
-    for (const hid_device_info *entry = list; entry; entry = entry->next) {
-        nodes.push_back(entry);
-        entries.push_back(device::HidEntry{entry->vendor_id, entry->usage_page, entry->usage});
-    }
+    const device::FrameSearch search = device::openTouchFrame(vidList);
+    // deviceUsage follows every open attempt; a search that found nothing to open leaves it as it was.
+    if (search.attempts > 0)
+        deviceUsage = search.usage;
+    frameFoundButNotOpened = search.foundButNotOpened();
+    return search.handle;
+}
 
-    hid_device *opened = nullptr;
-    for (const device::OpenAttempt &attempt : device::openAttempts(entries, vidList)) {
-        // Every attempt waits first, so one search waits at most four times.
-        platform::blockingWait(device::openWaitMs);
-        opened = device::openPath(nodes[attempt.entry]->path);
-        deviceUsage = attempt.usage;
-        if (opened)
-            break;
-    }
-    hid_free_enumeration(list);
-    return opened;
+void Form::warnNoDevice() {
+    // A frame the user may not open looked exactly like a missing cable: name the cause and where to look.
+    const QString cause = frameFoundButNotOpened
+                              ? tr("原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。")
+                              : QString();
+    messages::showError(this, tr("未检测到设备,请检查连接!"), cause);
 }
 
 void Form::onButtonClear() {
@@ -49,7 +41,7 @@ void Form::onButtonClear() {
     const BusyCursor busy;
     device = openTouchDevice();
     if (!device) {
-        messages::showError(this, tr("未检测到设备,请检查连接!"));
+        warnNoDevice();
         return;
     }
     // A write that did not go through cleared nothing: say so rather than report success.
@@ -68,7 +60,7 @@ void Form::onButtonChange() {
     const BusyCursor busy;
     device = openTouchDevice();
     if (!device) {
-        messages::showError(this, tr("未检测到设备,请检查连接!"));
+        warnNoDevice();
         return;
     }
     if (device::sendCommand(device, newMode ? device::Command::MultiTouch : device::Command::SingleTouch,

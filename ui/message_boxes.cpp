@@ -11,6 +11,18 @@ void showError(QWidget *parent, const QString &text) {
     QMessageBox::warning(parent, QStringLiteral("Error"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
+void showError(QWidget *parent, const QString &text, const QString &detail) {
+    if (detail.isEmpty()) {
+        showError(parent, text);
+        return;
+    }
+    const UserTurnCursor userTurn;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), text, QMessageBox::Ok, parent);
+    box.setDefaultButton(QMessageBox::NoButton);
+    box.setInformativeText(QStringLiteral("<small>%1</small>").arg(detail.toHtmlEscaped()));
+    box.exec();
+}
+
 void showOk(QWidget *parent, const QString &text) {
     const UserTurnCursor userTurn;
     QMessageBox::information(parent, QStringLiteral("OK"), text, QMessageBox::Ok, QMessageBox::NoButton);

@@ -166,6 +166,10 @@ Restart now?</translation>
         <translation>The double-click settings could not be changed. Could not write to:
 %1</translation>
     </message>
+    <message>
+        <source>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</source>
+        <translation>Cause: a touch frame was found, but this user may not open it. Run orvessa-frame list to see more.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

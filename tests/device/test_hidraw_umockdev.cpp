@@ -1,8 +1,11 @@
 // glib's headers name struct members "signals", which Qt defines as a macro: they come first.
 #include <umockdev.h>
 
+#include <linux/capability.h>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QtTest>
 
@@ -15,6 +18,9 @@
 #include "app/settings_file.h"
 #include "device/hid_link.h"
 #include "device/report.h"
+#include "device/vendor_ids.h"
+#include "frame_tool/frame_list.h"
+#include "frame_tool/node_access_linux.h"
 #include "platform/blocking_wait.h"
 #include "support/modal_answerer.h"
 #include "ui/form.h"
@@ -84,7 +90,21 @@ gboolean handleWrite(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer)
     return TRUE;
 }
 
+// Root opens any file whatever its mode; without these two capabilities it is refused like any other user. Only
+// the effective set changes, so the capabilities come back when the test is done.
+bool setFileAccessOverride(bool enabled) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    const unsigned bits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+    data[0].effective = enabled ? data[0].effective | (data[0].permitted & bits) : data[0].effective & ~bits;
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(frame_tool::NodeFacts)
 
 class TestHidrawUmockdev : public QObject {
     Q_OBJECT
@@ -162,6 +182,7 @@ private slots:
     }
 
     void cleanup() {
+        setFileAccessOverride(true);
         for (UMockdevIoctlBase *handler : handlers)
             g_object_unref(handler);
         handlers.clear();
@@ -254,6 +275,97 @@ private slots:
         QCOMPARE(device::writeReport(handle, report), written);
         hid_close(handle);
         QCOMPARE(writesTo(frame).value(0).size(), written);
+    }
+
+    // A node whose mode lets nobody in: list says why and how to fix it, and the main window's warning gets its
+    // second line, since a frame was found.
+    void nodeTheUserMayNotOpen() {
+        const QString frame = addNode("0003:28E1:0001", touchFrame);
+        gchar *root = umockdev_testbed_get_root_dir(testbed);
+        QVERIFY(QFile::setPermissions(QString::fromUtf8(root) + frame, QFileDevice::Permissions()));
+        g_free(root);
+        QVERIFY(setFileAccessOverride(false));
+
+        const frame_tool::FrameList list = frame_tool::judgeInterfaces(
+            device::enumerateInterfaces(), device::builtInVendorIds(),
+            [](const device::HidInterface &node) { return frame_tool::probeNode(node.path, node.vendorId); });
+        QCOMPARE(list.status, frame_tool::ExitStatus::FrameNotUsable);
+        const frame_tool::ListedInterface &vendor = list.interfaces.at(2);  // after the digitizer's two collections
+        QCOMPARE(vendor.verdict, frame_tool::Verdict::CannotBeOpened);
+        QCOMPARE(vendor.why, QStringLiteral("Permission denied"));
+        QVERIFY2(vendor.access.details.value(0).endsWith(QStringLiteral("mode c--------- (0000)")),
+                 qPrintable(vendor.access.details.join(u'\n')));
+        QVERIFY(!vendor.access.fix.isEmpty());
+
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(QMessageBox::Yes);
+        form.onButtonClear();
+        QCOMPARE(
+            answerer.boxes().value(1).informativeText,
+            QStringLiteral("<small>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>"));
+        QVERIFY(writesTo(frame).isEmpty());
+    }
+
+    void accessJudgement_data() {
+        QTest::addColumn<frame_tool::NodeFacts>("facts");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("access");
+        QTest::addColumn<QString>("fix");
+        frame_tool::NodeFacts root;
+        root.path = "/dev/hidraw3";
+        root.vendorId = 0x28E1;
+        root.openError = EACCES;
+        root.mode = 020600;
+        root.user = 1000;
+        root.userName = "alice";
+        root.userGroups = {1000, 46};
+        const auto ruleLine = [](const char *vendor) {
+            return QStringLiteral(
+                       "echo 'SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"%1\", TAG+=\"uaccess\"' | sudo tee "
+                       "-a /etc/udev/rules.d/70-orvessa-local.rules >/dev/null && sudo udevadm control "
+                       "--reload-rules && sudo udevadm trigger --subsystem-match=hidraw")
+                .arg(QLatin1String(vendor));
+        };
+        const QString denied = QStringLiteral("Permission denied");
+        QTest::newRow("no rule names the vendor: a rule line for it") << root << denied << "---" << ruleLine("28e1");
+
+        frame_tool::NodeFacts seat = root;
+        seat.projectRules = {"/usr/lib/udev/rules.d/70-orvessa-touch-frame.rules"};
+        seat.vendorInRules = true;
+        seat.acl = {{0x01, 6, 0}, {0x02, 6, 1000}, {0x04, 0, 0}, {0x10, 4, 0}, {0x20, 0, 0}};
+        QTest::newRow("rule in place, not the seat's user: an ACL entry; the mask limits the user's entry")
+            << seat << denied << "r--"
+            << "sudo setfacl -m u:alice:rw /dev/hidraw3   # until the frame is plugged in again";
+
+        frame_tool::NodeFacts group = root;
+        group.vendorId = 0x1FF7;
+        group.projectRules = seat.projectRules;
+        group.mode = 020660;
+        group.group = 46;
+        QTest::newRow("vendor of vid= missing from the rule; the owning group's bits")
+            << group << denied << "rw-" << ruleLine("1ff7");
+
+        frame_tool::NodeFacts busy = root;
+        busy.openError = EBUSY;
+        busy.mode = 020606;
+        QTest::newRow("busy: no fix; others' bits") << busy << "Device or resource busy"
+                                                    << "rw-" << QString();
+        frame_tool::NodeFacts gone = root;
+        gone.statError = ENOENT;
+        QTest::newRow("unplugged: nothing more to say")
+            << gone << "No such file or directory (unplugged?)" << QString() << QString();
+    }
+    void accessJudgement() {
+        QFETCH(frame_tool::NodeFacts, facts);
+        QFETCH(QString, reason);
+        QFETCH(QString, access);
+        QFETCH(QString, fix);
+        const frame_tool::NodeAccess judged = frame_tool::judgeNodeAccess(facts);
+        QCOMPARE(judged.reason, reason);
+        QCOMPARE(judged.fix, fix);
+        const QStringList userLine = judged.details.filter(QStringLiteral("user alice (uid 1000) gets "));
+        QCOMPARE(userLine.value(0).section(u' ', -3, -3), access);
     }
 };
 

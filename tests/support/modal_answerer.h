@@ -22,6 +22,7 @@ public:
         QString defaultButton;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         bool waitCursor = false;  // the box came up under an application-wide override cursor
+        QString informativeText;
     };
 
     ModalAnswerer();

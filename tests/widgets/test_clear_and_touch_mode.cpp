@@ -29,6 +29,9 @@ QByteArray bytesOf(const virtual_frame::Event &event) {
 }
 
 const QString notFound = QStringLiteral("未检测到设备,请检查连接!");
+// The smaller second line of that warning, only when frames were found but none could be opened.
+const QString notOpened =
+    QStringLiteral(" / <small>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>");
 }  // namespace
 
 Q_DECLARE_METATYPE(Frame)
@@ -69,7 +72,9 @@ private:
     static QStringList shown(const ModalAnswerer &answerer) {
         QStringList boxes;
         for (const ModalAnswerer::Box &box : answerer.boxes())
-            boxes << box.title + QStringLiteral(" / ") + box.text + (box.waitCursor ? " (under the wait cursor)" : "");
+            boxes << box.title + QStringLiteral(" / ") + box.text +
+                         (box.informativeText.isEmpty() ? QString() : QStringLiteral(" / ") + box.informativeText) +
+                         (box.waitCursor ? " (under the wait cursor)" : "");
         return boxes;
     }
 
@@ -115,8 +120,8 @@ private slots:
         QTest::newRow("no frame: the warning, nothing sent")
             << QMessageBox::Yes << Frame::None << QStringList{question, "Error / " + notFound} << QList<QByteArray>{}
             << false;
-        QTest::newRow("frame that cannot be opened: the warning")
-            << QMessageBox::Yes << Frame::OpenFails << QStringList{question, "Error / " + notFound}
+        QTest::newRow("frame that cannot be opened: the warning with its second line")
+            << QMessageBox::Yes << Frame::OpenFails << QStringList{question, "Error / " + notFound + notOpened}
             << QList<QByteArray>{} << false;
         QTest::newRow("failed write is a failure, not a success")
             << QMessageBox::Yes << Frame::WriteFails << QStringList{question, "Error / " + notFound}
@@ -219,18 +224,20 @@ private slots:
     void switchWithoutTheFrameChangesNothing_data() {
         QTest::addColumn<Frame>("frame");
         QTest::addColumn<int>("writes");
-        QTest::newRow("unplugged") << Frame::None << 0;
-        QTest::newRow("open refused") << Frame::OpenFails << 0;
-        QTest::newRow("write failed") << Frame::WriteFails << 1;
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("unplugged") << Frame::None << 0 << "Error / " + notFound;
+        QTest::newRow("open refused: the second line") << Frame::OpenFails << 0 << "Error / " + notFound + notOpened;
+        QTest::newRow("write failed: opened, so no second line") << Frame::WriteFails << 1 << "Error / " + notFound;
     }
     void switchWithoutTheFrameChangesNothing() {
         QFETCH(Frame, frame);
         QFETCH(int, writes);
+        QFETCH(QString, warning);
         plugIn(frame);
         Form form;
         ModalAnswerer answerer;
         form.onButtonChange();
-        QCOMPARE(shown(answerer), QStringList{"Error / " + notFound});
+        QCOMPARE(shown(answerer), QStringList{warning});
         QVERIFY(multiTouchMode);
         QCOMPARE(form.ui->pushButton_Change->text(), QStringLiteral("切换到单点"));
         QVERIFY(virtual_frame::state().multiTouch);

@@ -9,7 +9,8 @@ QPoint buttonCentre(const QRect &window, MainButton button) {
     return window.topLeft() + QPoint(190, 55 + 70 * static_cast<int>(button));
 }
 
-ProgramUnderTest::ProgramUnderTest(QString display, const QByteArray &settings) : m_display(std::move(display)) {
+ProgramUnderTest::ProgramUnderTest(QString display, const QByteArray &settings, Executable executable)
+    : m_display(std::move(display)) {
     if (!m_folder.isValid())
         return;
     const QDir root(m_folder.path());
@@ -17,10 +18,12 @@ ProgramUnderTest::ProgramUnderTest(QString display, const QByteArray &settings) 
         root.mkpath(QString::fromLatin1(sub));
     QFile::setPermissions(root.filePath(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // The copy has no catalogue beside it: the interface is Chinese, whatever the language setting says.
-    m_program = root.filePath(QStringLiteral("program/orvessa"));
+    const bool tool = executable == Executable::FrameTool;
+    m_program = root.filePath(tool ? QStringLiteral("program/orvessa-frame") : QStringLiteral("program/orvessa"));
     QFile ini(root.filePath(QStringLiteral("program/setting_calibration.ini")));
-    m_installed = QFile::copy(QStringLiteral(ORVESSA_EXECUTABLE), m_program) && ini.open(QIODevice::WriteOnly) &&
-                  ini.write(settings) == settings.size();
+    const QString original = tool ? QStringLiteral(ORVESSA_FRAME_TOOL) : QStringLiteral(ORVESSA_EXECUTABLE);
+    m_installed =
+        QFile::copy(original, m_program) && ini.open(QIODevice::WriteOnly) && ini.write(settings) == settings.size();
 }
 
 ProgramUnderTest::~ProgramUnderTest() {

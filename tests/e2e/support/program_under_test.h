@@ -19,13 +19,17 @@ enum class MainButton { Calibrate4, Calibrate9, Calibrate15, Calibrate20, Clear,
 /// its left (the layout as the program draws it at 380 x 524).
 QPoint buttonCentre(const QRect &window, MainButton button);
 
+/// Which executable a ProgramUnderTest runs.
+enum class Executable { Program, FrameTool };
+
 /// The real executable, copied into a temporary folder of its own beside a settings file, started on an X display
 /// with the virtual frame and the wait skipper preloaded, in a private home (HOME, XDG_* folders) inside the
 /// same folder. Everything it started is killed when it is destroyed.
 class ProgramUnderTest {
 public:
-    /// Installs the program, named orvessa, with @p settings as its setting_calibration.ini, for @p display.
-    ProgramUnderTest(QString display, const QByteArray &settings);
+    /// Installs the program (orvessa) or the tool (orvessa-frame) with @p settings as the setting_calibration.ini
+    /// beside it, for @p display.
+    ProgramUnderTest(QString display, const QByteArray &settings, Executable executable = Executable::Program);
     ProgramUnderTest(const ProgramUnderTest &) = delete;
     ProgramUnderTest &operator=(const ProgramUnderTest &) = delete;
     ~ProgramUnderTest();

@@ -1,0 +1,170 @@
+#include "frame_tool/command_line.h"
+
+#include <QCommandLineParser>
+
+namespace frame_tool {
+namespace {
+
+struct OptionUse {
+    QString name;
+    QStringList commands;  ///< the commands that take it
+};
+
+// Which option goes with which command: --settings everywhere the frame is looked for.
+const QList<OptionUse> &optionUses() {
+    static const QList<OptionUse> uses{
+        {QStringLiteral("json"), {QStringLiteral("list")}},
+        {QStringLiteral("settings"), {QStringLiteral("list"), QStringLiteral("clear"), QStringLiteral("mode")}},
+        {QStringLiteral("device"), {QStringLiteral("clear"), QStringLiteral("mode")}},
+        {QStringLiteral("targets"), {QStringLiteral("verify")}},
+        {QStringLiteral("limit-mm"), {QStringLiteral("verify")}},
+        {QStringLiteral("screen"), {QStringLiteral("verify")}},
+    };
+    return uses;
+}
+
+ParsedCommandLine failure(const QString &error) {
+    return ParsedCommandLine{std::nullopt, error};
+}
+
+// The values of verify's options; an empty string when all are valid, else what is wrong.
+QString readVerifyOptions(const QCommandLineParser &parser, ToolCommand &command) {
+    bool ok = true;
+    if (parser.isSet(QStringLiteral("targets"))) {
+        command.targets = parser.value(QStringLiteral("targets")).toInt(&ok);
+        if (!ok || (command.targets != 5 && command.targets != 9))
+            return QStringLiteral("--targets takes 5 or 9");
+    }
+    if (parser.isSet(QStringLiteral("limit-mm"))) {
+        command.limitMillimetres = parser.value(QStringLiteral("limit-mm")).toDouble(&ok);
+        if (!ok || !(command.limitMillimetres > 0) || command.limitMillimetres > 1000)
+            return QStringLiteral("--limit-mm takes a number of millimetres above 0");
+    }
+    if (parser.isSet(QStringLiteral("screen"))) {
+        command.screen = parser.value(QStringLiteral("screen")).toInt(&ok);
+        if (!ok || command.screen < 0)
+            return QStringLiteral("--screen takes a screen number: 0, 1, ...");
+    }
+    return {};
+}
+
+}  // namespace
+
+ParsedCommandLine parseCommandLine(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({
+        {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
+        {{QStringLiteral("v"), QStringLiteral("version")}, QString()},
+        {QStringLiteral("json"), QString()},
+        {QStringLiteral("settings"), QString(), QStringLiteral("file")},
+        {QStringLiteral("device"), QString(), QStringLiteral("path")},
+        {QStringLiteral("targets"), QString(), QStringLiteral("count")},
+        {QStringLiteral("limit-mm"), QString(), QStringLiteral("mm")},
+        {QStringLiteral("screen"), QString(), QStringLiteral("number")},
+    });
+    if (!parser.parse(arguments))
+        return failure(parser.errorText());
+
+    ToolCommand command;
+    if (parser.isSet(QStringLiteral("help")))
+        return ParsedCommandLine{command, {}};
+    if (parser.isSet(QStringLiteral("version"))) {
+        command.kind = ToolCommand::Kind::Version;
+        return ParsedCommandLine{command, {}};
+    }
+    const QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
+        return failure(QStringLiteral("no command given: list, clear, mode or verify"));
+    const QString &name = words.first();
+    const int expectedWords = name == QLatin1String("mode") ? 2 : 1;
+    if (name == QLatin1String("list"))
+        command.kind = ToolCommand::Kind::List;
+    else if (name == QLatin1String("clear"))
+        command.kind = ToolCommand::Kind::Clear;
+    else if (name == QLatin1String("mode"))
+        command.kind = ToolCommand::Kind::Mode;
+    else if (name == QLatin1String("verify"))
+        command.kind = ToolCommand::Kind::Verify;
+    else
+        return failure(QStringLiteral("unknown command \"%1\": list, clear, mode or verify").arg(name));
+    if (command.kind == ToolCommand::Kind::Mode &&
+        (words.size() < 2 || (words[1] != QLatin1String("single") && words[1] != QLatin1String("multi"))))
+        return failure(QStringLiteral("mode takes single or multi"));
+    if (words.size() > expectedWords)
+        return failure(QStringLiteral("unexpected argument \"%1\"").arg(words[expectedWords]));
+    for (const OptionUse &use : optionUses())
+        if (parser.isSet(use.name) && !use.commands.contains(name))
+            return failure(QStringLiteral("--%1 is not an option of %2").arg(use.name, name));
+
+    command.multiTouch = command.kind == ToolCommand::Kind::Mode && words[1] == QLatin1String("multi");
+    command.json = parser.isSet(QStringLiteral("json"));
+    command.settingsPath = parser.value(QStringLiteral("settings"));
+    command.devicePath = parser.value(QStringLiteral("device"));
+    if (parser.isSet(QStringLiteral("settings")) && command.settingsPath.isEmpty())
+        return failure(QStringLiteral("--settings takes a file"));
+    if (parser.isSet(QStringLiteral("device")) && command.devicePath.isEmpty())
+        return failure(QStringLiteral("--device takes a device path"));
+    if (const QString error = readVerifyOptions(parser, command); !error.isEmpty())
+        return failure(error);
+    return ParsedCommandLine{command, {}};
+}
+
+QString versionText() {
+    return QStringLiteral("orvessa-frame " ORVESSA_VERSION "\n");
+}
+
+QString helpText() {
+    return QStringLiteral(R"(Usage: orvessa-frame COMMAND [OPTIONS]
+Finds, diagnoses and drives the infrared touch frames that Orvessa calibrates, for installers and scripts. It looks
+for the frame exactly as the Orvessa program does and sends it the same reports.
+
+Commands:
+  list [--json]        Lists every HID interface of a known vendor id (built in, or added with vid= in the
+                       settings file) with its verdict: "would be used" (the interface Orvessa opens), "not the
+                       vendor interface" (and why), "cannot be opened" (with the system's reason, what the node's
+                       owner, mode, ACL and the udev rule allow this user, and the command that fixes it) or
+                       "passed over" (another interface comes first). Also shows the settings file read, the ids
+                       taken from vid=, what that file holds that Orvessa ignores, and a hint for attached vendor
+                       interfaces of unknown vendor ids.
+  clear                Erases the calibration stored in the frame (the report of the "clear" button).
+  mode single|multi    Switches the frame to single-touch or multi-touch reporting.
+  verify               Checks a calibration: a full-screen window shows targets away from the calibration
+                       targets, takes one touch per target and prints each target's error in pixels and
+                       millimetres, the mean and the worst, as a table; the same table and arrows from each target
+                       toward its touch are drawn on the screen. Writes nothing to the frame.
+
+Options:
+  --settings FILE      The settings file to take vendor ids from (list, clear, mode); by default the
+                       setting_calibration.ini that Orvessa reads, beside the program.
+  --device PATH        Use only the frame at this device path (clear, mode), as list shows it.
+  --json               list: one JSON object instead of text.
+  --targets 5|9        verify: 5 targets (the corners at 10 % and 90 %, and the centre) or a 3 x 3 grid at
+                       10 %, 50 % and 90 %. Default 5.
+  --limit-mm N         verify: the largest error that passes, in millimetres. Default 3.
+  --screen N           verify: the screen to check, numbered from 0 in the order Orvessa uses; default the
+                       primary screen.
+  -h, --help           Shows this text.
+  -v, --version        Shows the version.
+
+Exit status:
+  0                    Done; for list, a frame would be used; for verify, the worst error is within the limit.
+  1                    No touch frame found.
+  2                    A frame was found but cannot be used (the user may not open it, or it has no vendor
+                       interface).
+  3                    The report did not reach the frame.
+  4                    verify failed: the worst error exceeds the limit, the screen reports no physical size,
+                       the check was cancelled, or there is no display to show it on.
+  64                   Usage error.
+
+Examples:
+  The frame is not found:
+      orvessa-frame list
+  Deploy to many kiosks (clear the calibration, multi-touch, stop on the first failure):
+      orvessa-frame clear && orvessa-frame mode multi
+  Check a calibration (9 targets, at most 2 mm off):
+      orvessa-frame verify --targets 9 --limit-mm 2
+)");
+}
+
+}  // namespace frame_tool

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "frame_tool/frame_list.h"
+#include "frame_tool/settings_report.h"
+
+namespace frame_tool {
+
+/// The words of a verdict as list prints them: "would be used", "not the vendor interface", "cannot be opened",
+/// "passed over".
+QString verdictText(Verdict verdict);
+
+/// `orvessa-frame list` for people: the settings file and what was made of it, one line per interface with its
+/// verdict (details and the fix indented below a node that cannot be opened), hints for unknown vendor ids, and a
+/// closing result line.
+QString listText(const SettingsReport &settings, const FrameList &list);
+
+/// The same as one JSON object, for tools.
+QByteArray listJson(const SettingsReport &settings, const FrameList &list);
+
+}  // namespace frame_tool

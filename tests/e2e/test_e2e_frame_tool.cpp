@@ -1,0 +1,311 @@
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <memory>
+
+#include "support/desktop.h"
+#include "support/frame_record.h"
+#include "support/program_under_test.h"
+#include "support/x_server.h"
+
+// orvessa-frame as installers run it: list, clear and mode on the virtual frame (the search's 1.5 s waits skipped
+// and recorded), verify on an Xvfb screen of its own, touched with xdotool at known offsets from its targets.
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+using Variables = QMap<QString, QString>;
+
+ToolRun runTool(ProgramUnderTest &tool, const QStringList &arguments) {
+    QProcess *process = tool.launch(arguments);
+    if (!process->waitForFinished(30000))
+        return {};
+    return {process->exitCode(), QString::fromUtf8(process->readAllStandardOutput()),
+            QString::fromUtf8(process->readAllStandardError())};
+}
+
+// A 63-byte report as the frame receives it, from its leading bytes.
+QString report(const char *leadingHex) {
+    QByteArray bytes = QByteArray::fromHex(leadingHex);
+    return hexBytes(bytes + QByteArray(63 - bytes.size(), '\0'));
+}
+
+const QString interfacesVariable = QStringLiteral("ORVESSA_VIRTUAL_FRAME_INTERFACES");
+const QString product = QStringLiteral("  \"Virtual touch frame\"");
+
+}  // namespace
+
+class TestE2eFrameTool : public QObject {
+    Q_OBJECT
+
+private:
+    XServer xserver;
+
+    static void configure(ProgramUnderTest &tool, const Variables &variables) {
+        for (auto variable = variables.cbegin(); variable != variables.cend(); ++variable)
+            tool.setFrameVariable(variable.key(), variable.value());
+    }
+
+private slots:
+    void list_data() {
+        QTest::addColumn<Variables>("frame");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("status");
+        QTest::newRow("the used interface, a digitizer collection and a lower usage of the same node")
+            << Variables{{interfacesVariable,
+                          "28E1:000D:0004:/dev/hidraw0,28E1:FF00:00A1:/dev/hidraw0,28E1:FF00:00A3:/dev/hidraw0"}}
+            << QByteArray()
+            << QStringList{"/dev/hidraw0  28E1:0001  000D:0004  not the vendor interface: usage page 0x000D is not "
+                           "the vendor page 0xFF00" + product,
+                           "/dev/hidraw0  28E1:0001  FF00:00A1  passed over: the search opens /dev/hidraw0 (usage "
+                           "0x00A3) before it" + product,
+                           "/dev/hidraw0  28E1:0001  FF00:00A3  would be used" + product,
+                           "result: the main program would use /dev/hidraw0 (usage 0x00A3)"}
+            << 0;
+        QTest::newRow("a failed 0x00A3 node: the 0x00A2 frame is used, a second 0x00A3 never tried")
+            << Variables{{interfacesVariable, "28E1:FF00:A3,13FF:FF00:A2,1314:FF00:A3"},
+                         {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:0"}}
+            << QByteArray()
+            << QStringList{"virtual-frame:0  28E1:0001  FF00:00A3  cannot be opened: ",
+                           "virtual-frame:1  13FF:0001  FF00:00A2  would be used" + product,
+                           "virtual-frame:2  1314:0001  FF00:00A3  passed over: the search tries only the first "
+                           "interface with usage 0x00A3, virtual-frame:0" +
+                               product}
+            << 0;
+        QTest::newRow("usage 0x00A0 and a node that cannot be opened: found, not usable")
+            << Variables{{interfacesVariable, "28E1:FF00:A0,13FF:FF00:0"},
+                         {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:1"}}
+            << QByteArray()
+            << QStringList{"virtual-frame:0  28E1:0001  FF00:00A0  not the vendor interface: usage 0x00A0 is not one "
+                           "of 0x0000, 0x00A3, 0x00A2, 0x00A1" + product,
+                           "virtual-frame:1  13FF:0001  FF00:0000  cannot be opened: ",
+                           "result: a frame is attached, but the main program can use none of its interfaces"}
+            << 2;
+        QTest::newRow("an unknown vendor with a frame's interface gets a hint")
+            << Variables{{interfacesVariable, "1FF7:FF00:A2"}} << QByteArray("[config]\nvid=0AB1\n")
+            << QStringList{"  vid= adds: 0AB1",
+                           "hint: virtual-frame:0  1FF7:0001  FF00:00A2  looks like a touch frame, but vendor id 1FF7 "
+                           "is not known: add vid=0AB1+1FF7 to [config] in ",
+                           "result: no touch frame found"}
+            << 1;
+        QTest::newRow("vid= makes a vendor known; what the program ignores is named")
+            << Variables{{interfacesVariable, "1FF7:FF00:A2"}}
+            << QByteArray("vid=28E1\n[Config]\nsystray=1\n[config]\nVid=1\nvid=1FF7+zz+12345+28e1\n")
+            << QStringList{"  vid= adds: 1FF7, 12345",
+                           "  vendor ids: 28E1 13FF 1314 1870 595A 1FF7 12345",
+                           "  warning: vid in [General] is ignored: the program reads only the group [config]",
+                           "  warning: systray in [Config] is ignored: the program reads only the group [config]",
+                           QStringLiteral("  warning: Vid in [config] is not a key the program knows and is ignored ") +
+                               "(keys: language, systray, caliModeSelect, vid; names are case-sensitive)",
+                           "  warning: vid part \"zz\" is not a hexadecimal id and is ignored",
+                           "  warning: vid part \"12345\" is outside 0000 to FFFF: no USB vendor id can match it",
+                           "virtual-frame:0  1FF7:0001  FF00:00A2  would be used" + product}
+            << 0;
+        QTest::newRow("vid= with commas takes none of its ids")
+            << Variables{{interfacesVariable, "1FF7:FF00:A2"}} << QByteArray("[config]\nvid=1FF7,0AB1\n")
+            << QStringList{"  vid= adds: nothing",
+                           "  warning: vid=1FF7,0AB1 has commas: the program takes none of its ids; separate ids "
+                           "with +"}
+            << 1;
+        QTest::newRow("no HID device at all")
+            << Variables{{interfacesVariable, ""}} << QByteArray() << QStringList{"result: no touch frame found"} << 1;
+    }
+    void list() {
+        QFETCH(Variables, frame);
+        QFETCH(QByteArray, settings);
+        QFETCH(QStringList, lines);
+        QFETCH(int, status);
+        ProgramUnderTest tool(QString(), settings, Executable::FrameTool);
+        configure(tool, frame);
+        const ToolRun run = runTool(tool, {QStringLiteral("list")});
+        for (const QString &line : lines)
+            QVERIFY2(run.out.contains(QLatin1Char('\n') + line), qPrintable(line + "\nnot in:\n" + run.out));
+        QCOMPARE(run.status, status);
+        QVERIFY(tool.record().ofKind(QStringLiteral("write")).isEmpty());
+        QVERIFY(tool.record().everyOpenClosed());
+        QVERIFY(tool.waits().isEmpty());  // a look, not a search: no waits
+    }
+
+    void listForTools() {
+        ProgramUnderTest tool(QString(), QByteArray(), Executable::FrameTool);
+        configure(tool, {{interfacesVariable, "28E1:FF00:A3,13FF:FF00:A2"},
+                         {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:0"}});
+        const ToolRun run = runTool(tool, {QStringLiteral("list"), QStringLiteral("--json")});
+        const QJsonObject root = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        const QJsonArray interfaces = root.value(QStringLiteral("interfaces")).toArray();
+        QCOMPARE(interfaces.size(), 2);
+        QCOMPARE(interfaces[0][QStringLiteral("verdict")].toString(), QStringLiteral("cannot be opened"));
+        QCOMPARE(interfaces[1][QStringLiteral("verdict")].toString(), QStringLiteral("would be used"));
+        QCOMPARE(interfaces[1][QStringLiteral("usage")].toString(), QStringLiteral("00A2"));
+        QCOMPARE(root[QStringLiteral("settings")][QStringLiteral("vendorIds")].toArray().size(), 5);
+        QCOMPARE(root[QStringLiteral("status")].toInt(), 0);
+        QCOMPARE(run.status, 0);
+    }
+
+    // The bytes are those the main window's buttons send (tests/widgets/test_clear_and_touch_mode.cpp).
+    void commands_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<Variables>("frame");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<int>("waits");
+        QTest::addColumn<int>("status");
+        const QString frameA3 = QStringLiteral("28E1:FF00:A3");
+        QTest::newRow("clear: A3 55 88 FF on the 0xA3 interface")
+            << QStringList{"clear"} << Variables{{interfacesVariable, frameA3}} << QStringList{report("A35588FF")} << 1
+            << 0;
+        QTest::newRow("mode single: 06 55 11 FF on a usage-0 interface")
+            << QStringList{"mode", "single"} << Variables{{interfacesVariable, "595A:FF00:0"}}
+            << QStringList{report("065511FF")} << 1 << 0;
+        QTest::newRow("mode multi: A3 55 22 FF")
+            << QStringList{"mode", "multi"} << Variables{{interfacesVariable, frameA3}}
+            << QStringList{report("A35522FF")} << 1 << 0;
+        QTest::newRow("failed write: status 3")
+            << QStringList{"clear"}
+            << Variables{{interfacesVariable, frameA3}, {"ORVESSA_VIRTUAL_FRAME_FAIL_WRITE", "88"}}
+            << QStringList{report("A35588FF")} << 1 << 3;
+        QTest::newRow("no HID device: status 1, no wait")
+            << QStringList{"clear"} << Variables{{interfacesVariable, ""}} << QStringList{} << 0 << 1;
+        QTest::newRow("open refused: status 2")
+            << QStringList{"mode", "single"}
+            << Variables{{interfacesVariable, frameA3}, {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:0"}}
+            << QStringList{} << 1 << 2;
+        QTest::newRow("a frame without the vendor interface: status 2")
+            << QStringList{"clear"} << Variables{{interfacesVariable, "28E1:000D:0004"}} << QStringList{} << 0 << 2;
+        QTest::newRow("--device picks the second of two frames")
+            << QStringList{"clear", "--device", "virtual-frame:1"}
+            << Variables{{interfacesVariable, "28E1:FF00:0,13FF:FF00:A2"}} << QStringList{report("A25588FF")} << 1 << 0;
+        QTest::newRow("--device naming no frame: status 1")
+            << QStringList{"clear", "--device", "/dev/hidraw9"} << Variables{{interfacesVariable, frameA3}}
+            << QStringList{} << 0 << 1;
+    }
+    void commands() {
+        QFETCH(QStringList, arguments);
+        QFETCH(Variables, frame);
+        QFETCH(QStringList, written);
+        QFETCH(int, waits);
+        QFETCH(int, status);
+        ProgramUnderTest tool(QString(), QByteArray(), Executable::FrameTool);
+        configure(tool, frame);
+        const ToolRun run = runTool(tool, arguments);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.out.isEmpty(), status != 0);
+        QCOMPARE(run.err.isEmpty(), status == 0);
+
+        const FrameRecord record = tool.record();
+        QStringList bytes;
+        for (const RecordLine &line : record.ofKind(QStringLiteral("write")))
+            bytes << hexBytes(line.bytes);
+        QCOMPARE(bytes, written);
+        QVERIFY2(record.everyOpenClosed(), qPrintable(record.text()));
+        QCOMPARE(tool.waits(), QList<int>(waits, 1500));
+    }
+
+    void usage_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("status");
+        QTest::newRow("no command") << QStringList{} << "no command given" << 64;
+        QTest::newRow("unknown command") << QStringList{"calibrate"} << "unknown command \"calibrate\"" << 64;
+        QTest::newRow("mode without its value") << QStringList{"mode"} << "mode takes single or multi" << 64;
+        QTest::newRow("an option of another command")
+            << QStringList{"clear", "--json"} << "--json is not an option of clear" << 64;
+        QTest::newRow("7 targets") << QStringList{"verify", "--targets", "7"} << "--targets takes 5 or 9" << 64;
+        QTest::newRow("a limit of 0 mm") << QStringList{"verify", "--limit-mm", "0"} << "--limit-mm takes" << 64;
+        QTest::newRow("a settings file that is not there")
+            << QStringList{"list", "--settings", "/nonexistent/setting_calibration.ini"} << "no settings file at" << 64;
+        QTest::newRow("an extra word") << QStringList{"list", "all"} << "unexpected argument \"all\"" << 64;
+        QTest::newRow("verify without a display") << QStringList{"verify"} << "verify needs the display" << 4;
+        QTest::newRow("--help") << QStringList{"--help"} << "Usage: orvessa-frame COMMAND [OPTIONS]" << 0;
+        QTest::newRow("--version") << QStringList{"--version"} << "orvessa-frame 3." << 0;
+    }
+    void usage() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QFETCH(int, status);
+        ProgramUnderTest tool(QString(), QByteArray(), Executable::FrameTool);
+        const ToolRun run = runTool(tool, arguments);
+        QVERIFY2((status == 0 ? run.out : run.err).contains(message), qPrintable(run.out + run.err));
+        QCOMPARE(run.status, status);
+        QVERIFY(tool.record().ofKind(QStringLiteral("enumerate")).isEmpty());
+    }
+
+    void verify_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QList<QPoint>>("targets");  // on the 1920 x 1080 screen, at 10 %, 50 % and 90 %
+        QTest::addColumn<QList<QPoint>>("offsets");
+        QTest::addColumn<int>("status");
+        const QList<QPoint> five{{192, 108}, {1728, 108}, {960, 540}, {192, 972}, {1728, 972}};
+        QList<QPoint> nine;
+        for (const int y : {108, 540, 972})
+            for (const int x : {192, 960, 1728})
+                nine << QPoint(x, y);
+        QTest::newRow("5 targets within 3 mm")
+            << QStringList{} << five << QList<QPoint>{{3, 4}, {-3, 0}, {0, 8}, {2, -2}, {-4, -3}} << 0;
+        QTest::newRow("5 targets, one 16 px off: past 3 mm")
+            << QStringList{} << five << QList<QPoint>{{0, 0}, {1, 1}, {16, 0}, {-2, 0}, {0, 3}} << 4;
+        QTest::newRow("9 targets, a limit of 1 mm: 5 px fails")
+            << QStringList{"--targets", "9", "--limit-mm", "1"} << nine
+            << QList<QPoint>{{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {5, 0}, {1, 1}, {-1, -1}, {2, 0}, {0, 2}} << 4;
+    }
+    void verify() {
+        QFETCH(QStringList, options);
+        QFETCH(QList<QPoint>, targets);
+        QFETCH(QList<QPoint>, offsets);
+        QFETCH(int, status);
+        if (!XServer::toolsInstalled())
+            QSKIP("needs Xvfb and xdotool (scripts/install-deps.sh installs them)");
+        if (xserver.display().isEmpty())
+            QVERIFY(xserver.start({1920, 1080}));
+        Desktop desktop(xserver.display());
+        ProgramUnderTest tool(xserver.display(), QByteArray(), Executable::FrameTool);
+        QProcess *process = tool.launch(QStringList{QStringLiteral("verify")} + options);
+        desktop.followProcess(process->processId());
+        const WindowId window = desktop.waitForWindow(QStringLiteral("^orvessa-frame verify$"));
+        QVERIFY2(window, qPrintable(tool.diagnosis()));
+        QCOMPARE(desktop.geometry(window), QRect(0, 0, 1920, 1080));
+
+        for (int i = 0; i < targets.size(); ++i)
+            QVERIFY(desktop.click(targets[i] + offsets[i]));
+        QString out;
+        QVERIFY2(pollUntil([&] { return (out += process->readAllStandardOutput()).contains("result: "); }, 10000),
+                 qPrintable(out));
+        QVERIFY(desktop.click({960, 300}));  // the result shown, a touch closes the window
+        QVERIFY(process->waitForFinished(10000));
+        QCOMPARE(process->exitCode(), status);
+
+        // "verify: ..., 0.2646 x 0.2648 mm per pixel; ..." then one row per target.
+        const QRegularExpressionMatch scale =
+            QRegularExpression(QStringLiteral("([0-9.]+) x ([0-9.]+) mm per pixel")).match(out);
+        QVERIFY2(scale.hasMatch(), qPrintable(out));
+        const QRegularExpression row(QStringLiteral(R"(^(\d+) +(\d+), (\d+) +(\d+), (\d+) +([-+]?\d+) +([-+]?\d+) +)"
+                                                    R"(([0-9.]+) +([0-9.]+)$)"),
+                                     QRegularExpression::MultilineOption);
+        int rows = 0;
+        for (const QRegularExpressionMatch &match : row.globalMatch(out)) {
+            const int i = match.captured(1).toInt() - 1;
+            QCOMPARE(QPoint(match.captured(2).toInt(), match.captured(3).toInt()), targets.value(i));
+            QCOMPARE(QPoint(match.captured(6).toInt(), match.captured(7).toInt()), offsets.value(i));
+            const double pixels = std::hypot(offsets[i].x(), offsets[i].y());
+            QVERIFY(std::abs(match.captured(8).toDouble() - pixels) <= 1);
+            const double millimetres = std::hypot(offsets[i].x() * scale.captured(1).toDouble(),
+                                                  offsets[i].y() * scale.captured(2).toDouble());
+            QVERIFY(std::abs(match.captured(9).toDouble() - millimetres) <= 0.01);
+            ++rows;
+        }
+        QCOMPARE(rows, targets.size());
+        QVERIFY(tool.record().ofKind(QStringLiteral("open")).isEmpty());  // verify never touches the frame
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eFrameTool)
+#include "test_e2e_frame_tool.moc"
