@@ -41,7 +41,11 @@ private:
 };
 
 // A harmless stand-in for the restart command, so that no test can restart the machine.
+#ifdef Q_OS_WIN
+const platform::Command harmlessRestart{QStringLiteral("cmd.exe"), {QStringLiteral("/c"), QStringLiteral("rem")}};
+#else
 const platform::Command harmlessRestart{QStringLiteral("true"), {QStringLiteral("--restart-stand-in")}};
+#endif
 
 QList<QProcess *> startedProcesses(const Form &form) {
     return form.findChildren<QProcess *>(QString(), Qt::FindDirectChildrenOnly);
@@ -146,6 +150,9 @@ private slots:
     }
 
     void realStoreChangesGtkSettings() {
+#ifdef Q_OS_WIN
+        QSKIP("the Linux store; scripts/windows/test.sh reads the Windows values with reg query");
+#endif
         // The desktop's own store below the test's private XDG_CONFIG_HOME, end to end through the button.
         const auto previous = tweaks::setMouseSettingsOpener({});
         const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/gtk-3.0/settings.ini");

@@ -185,6 +185,9 @@ private slots:
         QTest::newRow("no settings file at all is window mode") << QByteArray() << "Hidden=true";
     }
     void autostartEntryFollowsTheMode() {
+#ifdef Q_OS_WIN
+        QSKIP("the Linux entry; scripts/windows/test.sh reads the Windows Run value with reg query");
+#endif
         QFETCH(QByteArray, settings);
         QFETCH(QString, hidden);
         TraySettings file(settings);
