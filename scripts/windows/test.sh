@@ -20,7 +20,7 @@ release="$build/orvessa-$version-windows-x64"
 setup="$build/orvessa-$version-setup.exe"
 virtual_frame="$build/virtual-frame/libhidapi.dll"
 shutdown_stand_in="$build/tests/windows/shutdown.exe"
-for needed in "$release/orvessa.exe" "$setup" "$virtual_frame" "$shutdown_stand_in"; do
+for needed in "$release/orvessa.exe" "$release.zip" "$setup" "$virtual_frame" "$shutdown_stand_in"; do
   if [[ ! -f "$needed" ]]; then
     echo "Missing $needed: run scripts/windows/build.sh and scripts/windows/package.sh first" >&2
     exit 1
@@ -206,6 +206,9 @@ else
   fail "icon IDI_ICON1, 128 x 128"
 fi
 expect "version information" "$(sed -n 's/.*VALUE "FileVersion", "\(.*\)"/\1/p' <<<"$resources")" "$version"
+expect "the zip holds the release folder" \
+  "$(unzip -Z1 "$release.zip" | grep -v '/$' | sort | xargs)" \
+  "$(cd "$build" && find "$(basename "$release")" -type f | sort | xargs)"
 exports() {
   x86_64-w64-mingw32-objdump -p "$1" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -o -E '[a-z_]+$'
 }
@@ -252,6 +255,11 @@ else
   track "$cover"
   poll 10 has_window '^xmessage$' || true
   cover_window=$(window_titled '^xmessage$')
+  if [[ -n "$cover_window" ]] && is_above "$cover_window" "$window"; then
+    pass "another window covers the running one"
+  else
+    fail "another window covers the running one"
+  fi
   second_status=0
   (export_records "$program" second- && exec "$wine64" "$program/orvessa.exe") >/dev/null 2>"$work/second-stderr.txt" \
     || second_status=$?
@@ -344,10 +352,24 @@ stop "$pid"
 install_program "$program" "[config]" "language=2" "systray=1"
 launch "$program"
 pid=$launched
-if wait_window "$main_title" "$pid" >/dev/null; then
+if window=$(wait_window "$main_title" "$pid"); then
   expect "tray mode: Vantrel is the quoted path with -bg" \
     "$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' Vantrel)" \
     "\"$(windows_path "$program/orvessa.exe")\" -bg"
+  # "隐藏到系统托盘" hides the window; launching the program again brings it back.
+  read -r x y < <(button "$window" 6)
+  click "$x" "$y"
+  if poll 10 no_window "$main_title" "$pid"; then
+    pass "tray mode: the exit button hides the window"
+  else
+    fail "tray mode: the exit button hides the window"
+  fi
+  (export_records "$program" second- && exec "$wine64" "$program/orvessa.exe") >/dev/null 2>&1 || true
+  if poll 10 has_window "$main_title" "$pid"; then
+    pass "tray mode: a second launch shows the hidden window"
+  else
+    fail "tray mode: a second launch shows the hidden window"
+  fi
 else
   fail "main window in tray mode"
 fi
