@@ -26,7 +26,7 @@ std::vector<std::filesystem::path> inputsUnder(const std::filesystem::path &star
 void replay(const std::filesystem::path &input) {
     std::ifstream file(input, std::ios::binary);
     const std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    std::fprintf(stderr, "replaying %s (%zu bytes)\n", input.c_str(), bytes.size());
+    std::fprintf(stderr, "replaying %s (%zu bytes)\n", input.u8string().c_str(), bytes.size());
     // The data pointer may not be null, even for an empty input, as under libFuzzer.
     static const uint8_t empty = 0;
     const auto *data = bytes.empty() ? &empty : reinterpret_cast<const uint8_t *>(bytes.data());

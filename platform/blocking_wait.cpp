@@ -1,7 +1,5 @@
 #include "platform/blocking_wait.h"
 
-#include <chrono>
-#include <thread>
 #include <utility>
 
 namespace platform {
@@ -18,7 +16,7 @@ void blockingWait(int milliseconds) {
         return;
     }
     if (milliseconds > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        systemSleep(milliseconds);
 }
 
 BlockingWaitHook setBlockingWaitHook(BlockingWaitHook hook) {

@@ -4,9 +4,14 @@
 
 namespace platform {
 
-/// Blocks the calling thread for @p milliseconds (>= 0), like Windows' Sleep. The event loop does not run meanwhile.
+/// Blocks the calling thread for @p milliseconds (>= 0) with systemSleep. The event loop does not run meanwhile.
 /// When a hook is installed (tests), the hook is called with the requested time instead and nothing sleeps.
 void blockingWait(int milliseconds);
+
+/// The system's own blocking sleep of @p milliseconds (> 0), never hooked: Windows' Sleep, nanosleep elsewhere.
+/// Tests of the real executable replace these calls from outside (an LD_PRELOAD interposer on Linux, the virtual
+/// frame DLL's import patch on Windows), so the program calls them directly and only from here.
+void systemSleep(int milliseconds);
 
 using BlockingWaitHook = std::function<void(int milliseconds)>;
 

@@ -1,6 +1,7 @@
-// The virtual frame as a shared object for LD_PRELOAD: it takes the place of hidapi under the real program, is
-// configured by environment variables and writes what the program did to a record file, one line per call.
-// The variables are described in tools/README.md.
+// The virtual frame as a shared library that takes the place of hidapi under the real program: put under it with
+// LD_PRELOAD on Linux, or as libhidapi.dll beside orvessa.exe on Windows. It is configured by environment variables
+// and writes what the program did to a record file, one line per call. The variables are described in
+// tools/README.md.
 
 #include <algorithm>
 #include <cstdio>
@@ -43,7 +44,7 @@ std::string variable(const char *name, const char *fallback) {
 
 void configure() {
     const std::string recordPath = variable("ORVESSA_VIRTUAL_FRAME_RECORD", "");
-    recordFile = recordPath.empty() ? nullptr : std::fopen(recordPath.c_str(), "w");
+    recordFile = recordPath.empty() ? nullptr : std::fopen(recordPath.c_str(), "wb");  // "\n" lines on every system
     if (!recordFile)
         recordFile = stderr;
 

@@ -31,7 +31,10 @@ private slots:
     void firstInstanceIsNotRunningElsewhere() {
         QVERIFY(app());
         QVERIFY(!app()->isRunning());
+        // On Windows a named pipe, called after the executable alone.
+#ifndef Q_OS_WIN
         QVERIFY(QFileInfo(socketName()).isAbsolute());  // in the private runtime folder, not /tmp
+#endif
     }
 
     void connectionShowsAndRaisesTheHiddenWindow() {

@@ -220,6 +220,9 @@ private slots:
             << trayModeSettings << entry.arg("true") << "Hidden=true";
     }
     void autostartEntryFollowsTheMode() {
+#ifdef Q_OS_WIN
+        QSKIP("the Linux entry; scripts/windows/test.sh reads the Windows Run value with reg query");
+#endif
         QFETCH(QByteArray, settings);
         QFETCH(QString, before);
         QFETCH(QString, hidden);
