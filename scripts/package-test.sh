@@ -33,6 +33,8 @@ echo "Built $package"
 dpkg-deb --info "$package" | sed -n '/Package:/,$p'
 [[ "$(dpkg-deb --field "$package" Depends)" == *"fonts-noto-cjk | fonts-wqy-microhei"* ]] ||
   fail "the package does not bring a Chinese font, without which every label is empty boxes"
+[[ "$(dpkg-deb --field "$package" Depends)" == *"libglib2.0-bin"* ]] ||
+  fail "the package does not bring gdbus and gsettings, which the restart and GNOME's double-click setting use"
 
 work=$(mktemp -d)
 program_pid=""

@@ -129,6 +129,9 @@ private slots:
     }
 
     void everyTextOfTheSourcesIsTranslated() {
+#ifdef Q_OS_WIN
+        QSKIP("lupdate is a tool of the build machine; the Linux suite runs this check");
+#endif
         // lupdate reads the sources into a scratch catalogue; the real one is kept by hand and never rewritten.
         QTemporaryDir scratch;
         const QString found = scratch.filePath(QStringLiteral("found.ts"));
