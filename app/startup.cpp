@@ -9,10 +9,11 @@
 #include "app/language.h"
 #include "app/settings_file.h"
 #include "app/single_application.h"
+#include "app/version.h"
 #include "ui/form.h"
 
 namespace {
-const char *const versionText = "Ver 3.14.1";
+const char *const versionText = "Ver " ORVESSA_VERSION;
 }
 
 QTranslator *installLanguage(const QSettings &store, const QLocale &systemLocale, const QString &catalogueFolder) {
