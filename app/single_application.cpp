@@ -3,8 +3,6 @@
 #include <cstdio>
 
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QWidget>
 
 #include "platform/instance_socket.h"
@@ -16,9 +14,7 @@ constexpr int connectionWaitMs = 1000;
 // Whether a server answers on @p name within the probe time; for a running copy the connection is also the
 // message that brings its window to the front.
 bool serverAnswers(const QString &name) {
-    QLocalSocket socket;
-    socket.connectToServer(name, QIODevice::ReadWrite);
-    return socket.waitForConnected(probeTimeoutMs);
+    return platform::instanceAnswers(name, probeTimeoutMs);
 }
 }  // namespace
 
@@ -43,13 +39,9 @@ void SingleApplication::raiseActivationWindow() {
 }
 
 void SingleApplication::_newLocalConnection() {
-    QLocalSocket *socket = localServer->nextPendingConnection();
-    if (!socket)
-        return;
     // Nothing is expected; the wait only lets a peer that closes at once finish cleanly.
-    socket->waitForReadyRead(connectionWaitMs);
-    delete socket;
-    raiseActivationWindow();
+    if (localServer->takeConnection(connectionWaitMs))
+        raiseActivationWindow();
 }
 
 void SingleApplication::probeRunningInstance() {
@@ -74,14 +66,13 @@ void SingleApplication::reportRunning() {
 }
 
 void SingleApplication::startLocalServer() {
-    localServer = new QLocalServer(this);
+    localServer = new platform::InstanceServer(this);
     connect(localServer, SIGNAL(newConnection()), this, SLOT(_newLocalConnection()));
     if (localServer->listen(socketName))
         return;
     // Something holds the name. Only a socket that no server answers on is taken for one left by a killed copy and
     // removed; anything else there stays, and the lock alone keeps later copies out (they then cannot bring this
     // window to the front). Holding the lock, no other copy can be between its own probe and listen meanwhile.
-    if (localServer->serverError() == QAbstractSocket::AddressInUseError && !serverAnswers(socketName) &&
-        platform::clearStaleInstanceSocket(socketName))
+    if (localServer->nameInUse() && !serverAnswers(socketName) && platform::clearStaleInstanceSocket(socketName))
         localServer->listen(socketName);
 }

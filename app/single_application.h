@@ -7,7 +7,6 @@
 
 #include "platform/instance_socket.h"
 
-class QLocalServer;
 class QWidget;
 
 /// The application object, which also makes sure that only one instance runs per executable file name.
@@ -36,7 +35,7 @@ private:
 
     QWidget *activationWindow = nullptr;
     bool running = false;
-    QLocalServer *localServer = nullptr;
+    platform::InstanceServer *localServer = nullptr;
     QString serverName;
     QString socketName;  // serverName's socket in the user's private folder (platform::instanceSocketName)
     std::unique_ptr<platform::InstanceLock> instanceLock;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include <QObject>
 #include <QString>
 #include <QtGlobal>
 
@@ -13,6 +16,39 @@ namespace platform {
 /// A file name too long for a socket address is replaced by "instance-" and 16 hex digits of its SHA-1.
 /// @return the name, or an empty string when no such folder can be had (the guard then cannot work).
 QString instanceSocketName(const QString &executableFileName);
+
+/// Whether a server listens on @p name: connects, waiting at most @p timeoutMs (a server's backlog may be full),
+/// and closes the connection again. For a running copy the connection is the whole message.
+/// @return true when the connection was made.
+bool instanceAnswers(const QString &name, int timeoutMs);
+
+/// The listening end of the instance socket. Unix: a socket of its own on QSocketNotifier, so that the program
+/// needs no network library; the socket file is removed when the server goes. Windows: QLocalServer.
+class InstanceServer : public QObject {
+    Q_OBJECT
+
+public:
+    explicit InstanceServer(QObject *parent = nullptr);
+    ~InstanceServer() override;
+
+    /// Starts listening on @p name (from instanceSocketName).
+    /// @return false when it cannot; nameInUse() then tells whether something already holds the name.
+    bool listen(const QString &name);
+    bool nameInUse() const;
+
+    /// Accepts one pending connection, waits at most @p waitMs for the peer to send something or to close (nothing
+    /// is read), then closes it.
+    /// @return false when no connection was pending.
+    bool takeConnection(int waitMs);
+
+signals:
+    /// A later launch has connected (takeConnection accepts it).
+    void newConnection();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
 
 /// Clears the way for listening again on @p socketName after listening failed because the name is taken and no
 /// server answered on it. Unix: removes the name only when it is a socket (left by a killed copy); a file, a

@@ -1,14 +1,19 @@
 #include "platform/instance_socket.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QSocketNotifier>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -63,6 +68,16 @@ QString socketPathIn(const QString &folder, const QString &executableFileName) {
     return folder + QStringLiteral("/instance-") + QString::fromLatin1(digest.toHex().left(16));
 }
 
+bool socketAddress(const QString &name, sockaddr_un &address) {
+    const QByteArray path = encoded(name);
+    if (path.isEmpty() || path.size() > socketPathLimit)
+        return false;
+    address = {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    return true;
+}
+
 }  // namespace
 
 QString instanceSocketName(const QString &executableFileName) {
@@ -71,6 +86,81 @@ QString instanceSocketName(const QString &executableFileName) {
         return {};
     const QString path = socketPathIn(folder, executableFileName);
     return encoded(path).size() <= socketPathLimit ? path : QString();
+}
+
+bool instanceAnswers(const QString &name, int timeoutMs) {
+    sockaddr_un address;
+    if (!socketAddress(name, address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    // A blocking connect waits while the server's backlog is full, for at most the send timeout.
+    const timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    (void)::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    int result = -1;
+    do
+        result = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    while (result != 0 && errno == EINTR);
+    ::close(fd);
+    return result == 0;
+}
+
+struct InstanceServer::Private {
+    int fd = -1;
+    QSocketNotifier *notifier = nullptr;
+    QByteArray path;
+    bool nameInUse = false;
+};
+
+InstanceServer::InstanceServer(QObject *parent) : QObject(parent), d(std::make_unique<Private>()) {}
+
+InstanceServer::~InstanceServer() {
+    if (d->fd < 0)
+        return;
+    delete d->notifier;  // before its descriptor is closed
+    ::close(d->fd);
+    ::unlink(d->path.constData());
+}
+
+bool InstanceServer::listen(const QString &name) {
+    d->nameInUse = false;
+    sockaddr_un address;
+    if (d->fd >= 0 || !socketAddress(name, address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        d->nameInUse = errno == EADDRINUSE;
+        ::close(fd);
+        return false;
+    }
+    if (::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        ::unlink(address.sun_path);
+        return false;
+    }
+    d->fd = fd;
+    d->path = address.sun_path;
+    d->notifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+    connect(d->notifier, &QSocketNotifier::activated, this, &InstanceServer::newConnection);
+    return true;
+}
+
+bool InstanceServer::nameInUse() const {
+    return d->nameInUse;
+}
+
+bool InstanceServer::takeConnection(int waitMs) {
+    const int peer = ::accept4(d->fd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (peer < 0)
+        return false;
+    pollfd wait{peer, POLLIN, 0};
+    while (::poll(&wait, 1, waitMs) < 0 && errno == EINTR) {
+    }
+    ::close(peer);
+    return true;
 }
 
 bool clearStaleInstanceSocket(const QString &socketName) {

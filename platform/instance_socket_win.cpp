@@ -2,12 +2,49 @@
 
 #include <string>
 
+#include <QLocalServer>
+#include <QLocalSocket>
+
 #include <windows.h>
 
 namespace platform {
 
 QString instanceSocketName(const QString &executableFileName) {
     return executableFileName;
+}
+
+bool instanceAnswers(const QString &name, int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(name, QIODevice::ReadWrite);
+    return socket.waitForConnected(timeoutMs);
+}
+
+struct InstanceServer::Private {
+    QLocalServer *server = nullptr;
+};
+
+InstanceServer::InstanceServer(QObject *parent) : QObject(parent), d(std::make_unique<Private>()) {
+    d->server = new QLocalServer(this);
+    connect(d->server, &QLocalServer::newConnection, this, &InstanceServer::newConnection);
+}
+
+InstanceServer::~InstanceServer() = default;
+
+bool InstanceServer::listen(const QString &name) {
+    return d->server->listen(name);
+}
+
+bool InstanceServer::nameInUse() const {
+    return d->server->serverError() == QAbstractSocket::AddressInUseError;
+}
+
+bool InstanceServer::takeConnection(int waitMs) {
+    QLocalSocket *socket = d->server->nextPendingConnection();
+    if (!socket)
+        return false;
+    socket->waitForReadyRead(waitMs);
+    delete socket;
+    return true;
 }
 
 bool clearStaleInstanceSocket(const QString &) {
