@@ -45,12 +45,12 @@ QString cacheFolder() {
 // made here. The temporary folder comes before the home folder because it is local to the machine: a home folder
 // shared over the network would let copies on two machines meet.
 QString privateFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
         return runtime;
     const QString ownName = QStringLiteral("/orvessa-runtime-") + QString::number(::geteuid());
     for (const QString &parent : {QDir::tempPath(), cacheFolder()}) {
-        const QString folder = parent + ownName;
+        QString folder = parent + ownName;
         QDir().mkpath(parent);
         // mkdir() does not follow a link in the final component; an existing folder is checked like any other.
         (void)::mkdir(encoded(folder).constData(), S_IRWXU);
@@ -61,7 +61,7 @@ QString privateFolder() {
 }
 
 QString socketPathIn(const QString &folder, const QString &executableFileName) {
-    const QString path = folder + QLatin1Char('/') + executableFileName;
+    QString path = folder + QLatin1Char('/') + executableFileName;
     if (encoded(path).size() <= socketPathLimit)
         return path;
     const QByteArray digest = QCryptographicHash::hash(executableFileName.toUtf8(), QCryptographicHash::Sha1);
@@ -96,7 +96,7 @@ bool instanceAnswers(const QString &name, int timeoutMs) {
     if (fd < 0)
         return false;
     // A blocking connect waits while the server's backlog is full, for at most the send timeout.
-    const timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    const timeval timeout{timeoutMs / 1000, static_cast<suseconds_t>(timeoutMs % 1000) * 1000};
     (void)::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     int result = -1;
     do
