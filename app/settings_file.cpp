@@ -1,6 +1,7 @@
 #include "app/settings_file.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QVariant>
 
 namespace settings {
@@ -15,6 +16,11 @@ QString &folderOverride() {
 QString filePath() {
     const QString folder = folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
     return folder + QStringLiteral("/setting_calibration.ini");
+}
+
+QString readablePath() {
+    const QString path = filePath();
+    return QFileInfo(path).isFile() ? path : QString();
 }
 
 void setFolderOverride(const QString &folder) {

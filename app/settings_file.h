@@ -9,6 +9,11 @@ namespace settings {
 /// folder of the executable.
 QString filePath();
 
+/// filePath() when it names a regular file (or a link to one), otherwise an empty string, which QSettings reads as an
+/// empty store. Anything else in the file's place (a FIFO, a device, a folder) gives the defaults: opening a FIFO
+/// would wait for a writer and hang the launch before any window.
+QString readablePath();
+
 /// Makes filePath() look in @p folder instead of the executable's folder; an empty folder restores the default.
 /// For tests, which must not write beside the executable.
 void setFolderOverride(const QString &folder);

@@ -3,8 +3,6 @@
 #include <cstdio>
 
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QWidget>
 
 #include "platform/instance_socket.h"
@@ -12,14 +10,25 @@
 namespace {
 constexpr int probeTimeoutMs = 500;
 constexpr int connectionWaitMs = 1000;
+
+// Whether a server answers on @p name within the probe time; for a running copy the connection is also the
+// message that brings its window to the front.
+bool serverAnswers(const QString &name) {
+    return platform::instanceAnswers(name, probeTimeoutMs);
+}
 }  // namespace
 
 SingleApplication::SingleApplication(int &argc, char **argv)
-    : QApplication(argc, argv), serverName(QFileInfo(QCoreApplication::applicationFilePath()).fileName()) {
+    : QApplication(argc, argv),
+      serverName(QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
+      socketName(platform::instanceSocketName(serverName)) {
     probeRunningInstance();
 }
 
-SingleApplication::~SingleApplication() = default;
+SingleApplication::~SingleApplication() {
+    // The socket goes before the lock, so that a copy which takes the lock next never finds this one answering.
+    delete localServer;
+}
 
 void SingleApplication::raiseActivationWindow() {
     if (!activationWindow)
@@ -30,36 +39,40 @@ void SingleApplication::raiseActivationWindow() {
 }
 
 void SingleApplication::_newLocalConnection() {
-    QLocalSocket *socket = localServer->nextPendingConnection();
-    if (!socket)
-        return;
     // Nothing is expected; the wait only lets a peer that closes at once finish cleanly.
-    socket->waitForReadyRead(connectionWaitMs);
-    delete socket;
-    raiseActivationWindow();
+    if (localServer->takeConnection(connectionWaitMs))
+        raiseActivationWindow();
 }
 
 void SingleApplication::probeRunningInstance() {
     running = false;
-    QLocalSocket socket;
-    socket.connectToServer(platform::instanceSocketName(serverName), QIODevice::ReadWrite);
-    if (socket.waitForConnected(probeTimeoutMs)) {
-        std::fprintf(stderr, "%s already running.\n", serverName.toLocal8Bit().constData());
-        running = true;
-    } else {
-        startLocalServer();
+    instanceLock = std::make_unique<platform::InstanceLock>(socketName);
+    if (instanceLock->state() == platform::InstanceLock::State::HeldElsewhere) {
+        // Another copy runs or is starting. One still starting has no socket yet and shows its own window anyway.
+        (void)serverAnswers(socketName);
+        reportRunning();
+        return;
     }
+    // Without the lock's answer (no lock to be had) the socket alone decides, as for a copy that holds no lock.
+    if (serverAnswers(socketName))
+        reportRunning();
+    else
+        startLocalServer();
+}
+
+void SingleApplication::reportRunning() {
+    std::fprintf(stderr, "%s already running.\n", serverName.toLocal8Bit().constData());
+    running = true;
 }
 
 void SingleApplication::startLocalServer() {
-    localServer = new QLocalServer(this);
+    localServer = new platform::InstanceServer(this);
     connect(localServer, SIGNAL(newConnection()), this, SLOT(_newLocalConnection()));
-    const QString name = platform::instanceSocketName(serverName);
-    if (localServer->listen(name))
+    if (localServer->listen(socketName))
         return;
-    // A socket left behind by an instance that was killed: nobody answered the probe, so it is stale.
-    if (localServer->serverError() == QAbstractSocket::AddressInUseError) {
-        QLocalServer::removeServer(name);
-        localServer->listen(name);
-    }
+    // Something holds the name. Only a socket that no server answers on is taken for one left by a killed copy and
+    // removed; anything else there stays, and the lock alone keeps later copies out (they then cannot bring this
+    // window to the front). Holding the lock, no other copy can be between its own probe and listen meanwhile.
+    if (localServer->nameInUse() && !serverAnswers(socketName) && platform::clearStaleInstanceSocket(socketName))
+        localServer->listen(socketName);
 }

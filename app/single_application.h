@@ -1,14 +1,18 @@
 #pragma once
 
+#include <memory>
+
 #include <QApplication>
 #include <QString>
 
-class QLocalServer;
+#include "platform/instance_socket.h"
+
 class QWidget;
 
 /// The application object, which also makes sure that only one instance runs per executable file name.
-/// The first instance listens on a local socket named after the executable; a later one finds it, says so on
-/// standard error and is told to stop. A connection carries no data: connecting is the whole message, and it
+/// The first instance holds the instance lock for its whole life and listens on a local socket named after the
+/// executable; a later one finds the lock taken (or, from a copy that holds no lock, the socket answering), says
+/// so on standard error and is told to stop. A connection carries no data: connecting is the whole message, and it
 /// brings the first instance's window to the front.
 class SingleApplication : public QApplication {
     Q_OBJECT
@@ -27,9 +31,12 @@ private slots:
 private:
     void probeRunningInstance();
     void startLocalServer();
+    void reportRunning();
 
     QWidget *activationWindow = nullptr;
     bool running = false;
-    QLocalServer *localServer = nullptr;
+    platform::InstanceServer *localServer = nullptr;
     QString serverName;
+    QString socketName;  // serverName's socket in the user's private folder (platform::instanceSocketName)
+    std::unique_ptr<platform::InstanceLock> instanceLock;
 };

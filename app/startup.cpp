@@ -1,6 +1,10 @@
 #include "app/startup.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
 #include <QSystemTrayIcon>
@@ -9,11 +13,41 @@
 #include "app/language.h"
 #include "app/settings_file.h"
 #include "app/single_application.h"
+#include "app/version.h"
 #include "ui/form.h"
 
 namespace {
-const char *const versionText = "Ver 3.14.1";
+
+const char *const versionText = "Ver " ORVESSA_VERSION;
+
+// Only "--help" and "--version" are options; every other argument (the autostart entry passes "-bg") starts the
+// program hidden. The first of the two on the command line wins.
+enum class CommandLineRequest { Run, PrintUsage, PrintVersion };
+
+CommandLineRequest commandLineRequest(int argc, const char *const *argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0)
+            return CommandLineRequest::PrintUsage;
+        if (std::strcmp(argv[i], "--version") == 0)
+            return CommandLineRequest::PrintVersion;
+    }
+    return CommandLineRequest::Run;
 }
+
+void printUsage(const char *program) {
+    const QByteArray name = program ? QFileInfo(QFile::decodeName(program)).fileName().toLocal8Bit() : "orvessa";
+    std::printf(
+        "Usage: %s [-bg]\n"
+        "Calibrates an infrared multi-touch frame against the screen.\n\n"
+        "  (no argument)  show the main window\n"
+        "  -bg            start hidden, as the autostart entry does (any other argument does the same)\n"
+        "  --help         print this help and exit\n"
+        "  --version      print the version and exit\n\n"
+        "Settings: setting_calibration.ini in the folder of the executable.\n",
+        name.constData());
+}
+
+}  // namespace
 
 QTranslator *installLanguage(const QSettings &store, const QLocale &systemLocale, const QString &catalogueFolder) {
     const int setting = settings::readInt(store, QStringLiteral("/config/language"));
@@ -26,10 +60,23 @@ QTranslator *installLanguage(const QSettings &store, const QLocale &systemLocale
 }
 
 int runApplication(int &argc, char **argv) {
+    // Answered before the application object exists: no display is needed, and no copy starts that would then
+    // hold the single-instance name.
+    switch (commandLineRequest(argc, argv)) {
+        case CommandLineRequest::PrintUsage:
+            printUsage(argv[0]);
+            return 0;
+        case CommandLineRequest::PrintVersion:
+            std::printf("Orvessa %s\n", ORVESSA_VERSION);
+            return 0;
+        case CommandLineRequest::Run:
+            break;
+    }
+
     SingleApplication app(argc, argv);
 
     // Qt 6 reads every tr() source as UTF-8, so the codec step of older Qt needs no call.
-    QSettings store(settings::filePath(), QSettings::IniFormat);
+    QSettings store(settings::readablePath(), QSettings::IniFormat);
     installLanguage(store, QLocale::system(), QCoreApplication::applicationDirPath());
 
     const QString title = QObject::tr("Orvessa");

@@ -12,6 +12,7 @@ class QTranslator;
 /// @return the installed translator, or null when the interface is Chinese by choice.
 QTranslator *installLanguage(const QSettings &store, const QLocale &systemLocale, const QString &catalogueFolder);
 
-/// The whole life of the process: single-instance check, language, main window, event loop.
-/// @return the process exit code (0 for a second instance).
+/// The whole life of the process: usage or version when asked for (before any window system or instance check),
+/// otherwise single-instance check, language, main window, event loop.
+/// @return the process exit code (0 for a second instance, for --help and for --version).
 int runApplication(int &argc, char **argv);

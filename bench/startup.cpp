@@ -7,9 +7,14 @@
 // showing them. The program's extra work (single-instance probe, settings, catalogue, screen placement) is what the
 // ratio shows. Memory: VmRSS (and Pss) one second after the window is mapped, once the first paint is done.
 //
-// Runs alternate between the two programs (the order flips every round) so that drift in the machine's load hits
-// both alike; one warm-up round is discarded; medians are reported.
+// Runs alternate between the programs (the order turns every round) so that drift in the machine's load hits all
+// alike; one warm-up round is discarded; medians are reported. CPU time to map (all threads, from schedstat, read
+// when the map is seen) depends far less on the load of a shared machine than the wall-clock time does.
+//
+// Usage: bench_startup [rounds] [label=program ...]: further programs (another build of orvessa, say) join the
+// same rounds, so that a before and an after are measured side by side under the same load.
 #include <QCoreApplication>
+#include <QFile>
 #include <QThread>
 #include <QVector>
 
@@ -23,12 +28,13 @@ namespace {
 
 struct Sample {
     double startupMs = 0;
+    double cpuMs = 0;
     int64_t residentKiB = 0;
     int64_t proportionalKiB = 0;
 };
 
 struct Program {
-    const char *label;
+    QByteArray label;
     QString path;
     QVector<Sample> samples;
 };
@@ -44,11 +50,12 @@ bool measureOnce(WindowWatch &watch, Program &program, bool keep) {
     }
     const auto mapped = watch.waitForWindowOf(process.pid(), std::chrono::seconds(30));
     if (!mapped) {
-        std::fprintf(stderr, "%s showed no window within 30 s\n", program.label);
+        std::fprintf(stderr, "%s showed no window within 30 s\n", program.label.constData());
         return false;
     }
-    QThread::msleep(settleAfterMapMs);
     Sample sample;
+    sample.cpuMs = static_cast<double>(proc::cpuNanoseconds(process.pid())) / 1e6;
+    QThread::msleep(settleAfterMapMs);
     sample.startupMs = std::chrono::duration<double, std::milli>(*mapped - started).count();
     sample.residentKiB = proc::residentKiB(process.pid());
     sample.proportionalKiB = proc::proportionalKiB(process.pid());
@@ -86,31 +93,40 @@ int main(int argc, char *argv[]) {
         std::fprintf(stderr, "no X display: run under Xvfb (bench/run.sh does)\n");
         return 1;
     }
-    Program orvessa{"orvessa", QStringLiteral(ORVESSA_EXECUTABLE), {}};
-    Program bare{"bare Qt Widgets", QStringLiteral(BARE_EXECUTABLE), {}};
+    QVector<Program> programs{{"orvessa", QStringLiteral(ORVESSA_EXECUTABLE), {}},
+                              {"bare Qt Widgets", QStringLiteral(BARE_EXECUTABLE), {}}};
+    for (int i = 2; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        const qsizetype equals = argument.indexOf('=');
+        programs.append({argument.left(equals), QFile::decodeName(argument.mid(equals + 1)), {}});
+    }
 
     for (int round = 0; round <= rounds; ++round) {
         const bool keep = round > 0;  // round 0 warms the file cache and is discarded
-        Program &first = round % 2 ? orvessa : bare;
-        Program &second = round % 2 ? bare : orvessa;
-        if (!measureOnce(watch, first, keep) || !measureOnce(watch, second, keep))
-            return 1;
+        for (qsizetype i = 0; i < programs.size(); ++i) {
+            if (!measureOnce(watch, programs[(round + i) % programs.size()], keep))
+                return 1;
+        }
     }
 
     const auto startup = [](const Sample &s) { return s.startupMs; };
+    const auto cpu = [](const Sample &s) { return s.cpuMs; };
     const auto resident = [](const Sample &s) { return s.residentKiB; };
     const auto proportional = [](const Sample &s) { return s.proportionalKiB; };
-    std::printf("start-up to window mapped and memory after start-up, %d runs each (medians)\n", rounds);
-    std::printf("%-16s %12s %12s %14s %14s\n", "program", "start-up ms", "fastest ms", "VmRSS KiB", "Pss KiB");
-    for (const Program *program : {&orvessa, &bare}) {
-        std::printf("%-16s %12.1f %12.1f %14.0f %14.0f\n", program->label, median(program->samples, startup),
-                    minimum(program->samples, startup), median(program->samples, resident),
-                    median(program->samples, proportional));
+    const Program &bare = programs[1];
+    std::printf(
+        "start-up to window mapped and memory after start-up, %d runs each (medians; ratios to the bare "
+        "program, goal <= 1.2x)\n",
+        rounds);
+    std::printf("%-16s %11s %8s %11s %8s %8s %10s %8s %10s\n", "program", "start-up ms", "ratio", "fastest ms",
+                "CPU ms", "ratio", "VmRSS KiB", "ratio", "Pss KiB");
+    for (const Program &program : std::as_const(programs)) {
+        std::printf("%-16s %11.1f %7.2fx %11.1f %8.1f %7.2fx %10.0f %7.2fx %10.0f\n", program.label.constData(),
+                    median(program.samples, startup), median(program.samples, startup) / median(bare.samples, startup),
+                    minimum(program.samples, startup), median(program.samples, cpu),
+                    median(program.samples, cpu) / median(bare.samples, cpu), median(program.samples, resident),
+                    median(program.samples, resident) / median(bare.samples, resident),
+                    median(program.samples, proportional));
     }
-    std::printf("start-up ratio orvessa / bare: %.2fx (goal <= 1.2x)\n",
-                median(orvessa.samples, startup) / median(bare.samples, startup));
-    std::printf("memory ratio   orvessa / bare: %.2fx VmRSS (goal <= 1.2x), %.2fx Pss\n",
-                median(orvessa.samples, resident) / median(bare.samples, resident),
-                median(orvessa.samples, proportional) / median(bare.samples, proportional));
     return 0;
 }

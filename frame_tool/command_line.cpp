@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "app/version.h"
+
 namespace frame_tool {
 namespace {
 

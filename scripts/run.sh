@@ -46,7 +46,7 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 "${launcher[@]}" "$program" "$@" &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name 'Ver 3.14.1' | head -n 1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app" | head -n 1)
 sleep 0.5  # let the first paint finish
 shot="$build/screenshot.png"
 import -window "$window" "$shot"

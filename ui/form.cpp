@@ -21,7 +21,7 @@ Form::Form(QWidget *parent) : QWidget(parent), ui(new Ui::Form) {
     vidList = device::builtInVendorIds();
     deviceUsage = 0;
 
-    QSettings store(settings::filePath(), QSettings::IniFormat);
+    QSettings store(settings::readablePath(), QSettings::IniFormat);
     systray = settings::readInt(store, QStringLiteral("/config/systray"));
     settings::readInt(store, QStringLiteral("/config/caliModeSelect"));  // read for compatibility; nothing uses it
     vidList = device::vendorIdsFromSetting(settings::readString(store, QStringLiteral("/config/vid")));

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/version.h"
 #include "support/desktop.h"
 #include "support/expected_upload.h"
 #include "support/frame_record.h"
@@ -19,7 +20,7 @@ namespace {
 using Taps = QList<QPoint>;
 
 const QSize screenSize(1920, 1080);
-const QString mainWindowTitle = QStringLiteral("Ver 3\\.14\\.1");
+const QString mainWindowTitle = QRegularExpression::escape(QStringLiteral("Ver " ORVESSA_VERSION));
 const QString targetWindowTitle = QStringLiteral("^Dialog$");
 const QPoint saveButton(880 + 80, 412 + 25);     // "保存", 161 x 50 at (880, 412) on this screen
 const QPoint notSaveButton(880 + 80, 482 + 25);  // "不保存" just below it

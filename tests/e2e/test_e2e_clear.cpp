@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/version.h"
 #include "support/desktop.h"
 #include "support/frame_record.h"
 #include "support/program_under_test.h"
@@ -13,7 +14,7 @@ Q_DECLARE_METATYPE(MainButton)
 
 namespace {
 
-const QString mainWindowTitle = QStringLiteral("Ver 3\\.14\\.1");
+const QString mainWindowTitle = QRegularExpression::escape(QStringLiteral("Ver " ORVESSA_VERSION));
 const QString confirmationTitle = QStringLiteral("确认对话框");
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QLocalSocket>
 #include <QProcess>
 
+#include "app/version.h"
+
 // Starts the real executable, copied into a temporary folder under chosen file names, several times.
 class TestSingleInstance : public QObject {
     Q_OBJECT
@@ -10,11 +12,17 @@ class TestSingleInstance : public QObject {
 private:
     QTemporaryDir folder;
     QList<QProcess *> started;
+    QHash<QString, QString> environmentChanges;  // for the launches of one case; a null value unsets the variable
 
     QString runtimeDir() const { return folder.filePath(QStringLiteral("run")); }
+    QString ownFolderName() const {
+        return QStringLiteral("orvessa-runtime-%1").arg(QFileInfo(folder.path()).ownerId());
+    }
 
-    QString install(const QString &fileName) {
-        QString target = folder.filePath(fileName);
+    // The program in @p subfolder of the temporary folder (its settings file would be beside it).
+    QString install(const QString &fileName, const QString &subfolder = QStringLiteral(".")) {
+        QDir(folder.path()).mkpath(subfolder);
+        QString target = QDir(folder.filePath(subfolder)).filePath(fileName);
         if (!QFile::exists(target))
             QFile::copy(QStringLiteral(ORVESSA_EXECUTABLE), target);
         return target;
@@ -27,16 +35,37 @@ private:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
         env.insert(QStringLiteral("HOME"), folder.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), folder.filePath(QStringLiteral("cache")));
+        env.insert(QStringLiteral("TMPDIR"), folder.filePath(QStringLiteral("tmp")));
+        for (auto change = environmentChanges.cbegin(); change != environmentChanges.cend(); ++change) {
+            if (change.value().isNull())
+                env.remove(change.key());
+            else
+                env.insert(change.key(), change.value());
+        }
         process->setProcessEnvironment(env);
         process->start(program, arguments);
         started << process;
         return process;
     }
 
-    bool listening(const QString &fileName) {
+    bool listening(const QString &fileName, const QString &socketFolder = {}) {
         QLocalSocket probe;
-        probe.connectToServer(QDir(runtimeDir()).filePath(fileName));
+        probe.connectToServer(QDir(socketFolder.isNull() ? runtimeDir() : socketFolder).filePath(fileName));
         return probe.waitForConnected(200);
+    }
+
+    // A copy in its event loop takes a connection and, as nothing comes, closes it within a second; one stuck
+    // before its event loop leaves it open.
+    bool serving(const QString &fileName) {
+        QLocalSocket peer;
+        peer.connectToServer(QDir(runtimeDir()).filePath(fileName));
+        return peer.waitForConnected(2000) && peer.waitForDisconnected(5000);
+    }
+
+    static qsizetype countRunning(const QList<QProcess *> &processes) {
+        return std::count_if(processes.cbegin(), processes.cend(),
+                             [](const QProcess *process) { return process->state() != QProcess::NotRunning; });
     }
 
     void expectRefused(const QString &program, const QString &fileName) {
@@ -51,7 +80,8 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(folder.isValid());
-        QDir(folder.path()).mkpath(QStringLiteral("run"));
+        for (const char *sub : {"run", "tmp", "cache"})
+            QDir(folder.path()).mkpath(QString::fromLatin1(sub));
         QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
@@ -62,6 +92,10 @@ private slots:
         }
         qDeleteAll(started);
         started.clear();
+        environmentChanges.clear();
+        for (const char *sub : {"run", "tmp", "cache"})
+            QDir(folder.filePath(QString::fromLatin1(sub))).removeRecursively();
+        initTestCase();
     }
 
     void secondLaunchIsRefusedWithExitCodeZero() {
@@ -105,6 +139,161 @@ private slots:
         QCOMPARE(first->state(), QProcess::Running);
         QCOMPARE(second->state(), QProcess::Running);
         expectRefused(b, QStringLiteral("touch kit"));
+    }
+
+    void somethingElseAtTheSocketPathKeepsTheGuard_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("occupant");  // what lies at the socket's path beforehand: "folder", "file" or ""
+        QTest::newRow("a folder at the socket path") << QStringLiteral("orvessa") << QStringLiteral("folder");
+        QTest::newRow("a regular file at the socket path is kept")
+            << QStringLiteral("orvessa") << QStringLiteral("file");
+        QTest::newRow("a name too long for a socket address")
+            << QStringLiteral("orvessa-%1").arg(QString(120, QLatin1Char('x'))) << QString();
+    }
+
+    // Copies launched one right after another: all but one stop with the message, and what was at the path stays.
+    void somethingElseAtTheSocketPathKeepsTheGuard() {
+        QFETCH(QString, fileName);
+        QFETCH(QString, occupant);
+        const QString path = QDir(runtimeDir()).filePath(fileName);
+        if (occupant == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        QFile file(path);
+        if (occupant == QLatin1String("file"))
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("the user's own") == 14 && file.flush());
+        file.close();
+
+        const QString program = install(fileName);
+        const QList<QProcess *> copies{launch(program), launch(program), launch(program)};
+        QTRY_COMPARE_WITH_TIMEOUT(countRunning(copies), 1, 15000);
+        expectRefused(program, fileName);
+        if (occupant == QLatin1String("folder"))
+            QVERIFY(QFileInfo(path).isDir());
+        if (occupant == QLatin1String("file")) {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("the user's own"));
+        }
+        if (occupant.isEmpty())  // a shortened name, still in the runtime folder, so later launches reach the window
+            QVERIFY(listening(QDir(runtimeDir()).entryList({QStringLiteral("instance-*")}, QDir::System).value(0)));
+    }
+
+    void rivalStartedWhileTheFirstCopyBinds_data() {
+        QTest::addColumn<bool>("killFirst");
+        QTest::newRow("the rival is refused, the first copy then listens") << false;
+        QTest::newRow("a copy killed while binding leaves nothing that blocks") << true;
+    }
+
+    // The first copy is held inside bind(), between deciding to listen and listening, while a rival starts.
+    void rivalStartedWhileTheFirstCopyBinds() {
+#ifndef ORVESSA_TEST_BIND_HOLD
+        QSKIP("needs the preloadable bind hold (Unix)");
+#else
+        QFETCH(bool, killFirst);
+        const QString gate = folder.filePath(QStringLiteral("bind-gate"));
+        QFile::remove(gate + QStringLiteral(".entered"));
+        QFile gateFile(gate);
+        QVERIFY(gateFile.open(QIODevice::WriteOnly));
+        const QString program = install(QStringLiteral("orvessa"));
+        environmentChanges = {{QStringLiteral("LD_PRELOAD"), QStringLiteral(ORVESSA_TEST_BIND_HOLD)},
+                              {QStringLiteral("ORVESSA_TEST_BIND_GATE"), gate}};
+        QProcess *first = launch(program);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gate + QStringLiteral(".entered")), 10000);
+        environmentChanges.clear();
+        if (killFirst) {
+            first->kill();
+            QVERIFY(first->waitForFinished(5000));
+            QProcess *next = launch(program);
+            QTRY_VERIFY_WITH_TIMEOUT(listening(QStringLiteral("orvessa")), 10000);
+            QCOMPARE(next->state(), QProcess::Running);
+        } else {
+            expectRefused(program, QStringLiteral("orvessa"));
+            QVERIFY(QFile::remove(gate));
+            QTRY_VERIFY_WITH_TIMEOUT(listening(QStringLiteral("orvessa")), 10000);
+            QCOMPARE(first->state(), QProcess::Running);
+        }
+#endif
+    }
+
+    void socketFolderIsPrivateToTheUser_data() {
+        QTest::addColumn<QString>("runtimeFolder");  // XDG_RUNTIME_DIR, relative to the temporary folder; null: unset
+        QTest::addColumn<QString>("squatter");       // what lies at tmp/<own folder> beforehand: "link", "other user"
+        QTest::addColumn<QString>("expectedFolder");
+        QTest::newRow("without XDG_RUNTIME_DIR: a folder of its own in the temporary folder")
+            << QString() << QString() << QStringLiteral("tmp");
+        QTest::newRow("XDG_RUNTIME_DIR that others may write to is not used")
+            << QStringLiteral("shared") << QString() << QStringLiteral("tmp");
+        QTest::newRow("a link in the own folder's place is not followed")
+            << QString() << QStringLiteral("link") << QStringLiteral("cache");
+        QTest::newRow("another user's folder of that name is not used")
+            << QString() << QStringLiteral("other user") << QStringLiteral("cache");
+    }
+
+    void socketFolderIsPrivateToTheUser() {
+        QFETCH(QString, runtimeFolder);
+        QFETCH(QString, squatter);
+        QFETCH(QString, expectedFolder);
+        const QString shared = folder.filePath(QStringLiteral("shared"));
+        QVERIFY(QDir().mkpath(shared));
+        QVERIFY(QFile::setPermissions(shared, QFile::Permissions(0x7777)));  // rwx for everyone, like /tmp
+        const QString squatted = QDir(folder.filePath(QStringLiteral("tmp"))).filePath(ownFolderName());
+        if (squatter == QLatin1String("link"))
+            QVERIFY(QFile::link(shared, squatted));
+        if (squatter == QLatin1String("other user")) {
+            QVERIFY(QDir().mkpath(squatted));
+            QFile::setPermissions(squatted, QFile::Permissions(0x7777));
+            if (QProcess::execute(QStringLiteral("chown"), {QStringLiteral("65534"), squatted}) != 0)
+                QSKIP("giving a folder to another user needs root");
+        }
+        environmentChanges[QStringLiteral("XDG_RUNTIME_DIR")] =
+            runtimeFolder.isNull() ? QString() : folder.filePath(runtimeFolder);
+        // Qt itself warns about such a runtime folder at start, which is not what these rows check.
+        environmentChanges[QStringLiteral("QT_LOGGING_RULES")] = QStringLiteral("default.warning=false");
+
+        const QString program = install(QStringLiteral("orvessa"));
+        QProcess *first = launch(program);
+        const QString socketFolder = QDir(folder.filePath(expectedFolder)).filePath(ownFolderName());
+        QTRY_VERIFY_WITH_TIMEOUT(listening(QStringLiteral("orvessa"), socketFolder), 10000);
+        expectRefused(program, QStringLiteral("orvessa"));
+        QCOMPARE(first->state(), QProcess::Running);
+        const QFileInfo made(socketFolder);
+        QVERIFY(!made.isSymLink());
+        QCOMPARE(made.ownerId(), QFileInfo(folder.path()).ownerId());
+        QCOMPARE(made.permissions() & QFile::Permissions(0x0077), QFile::Permissions());  // nothing for group, others
+        QVERIFY(QDir(shared).isEmpty(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
+
+    // Reading a FIFO as the settings file would wait for a writer forever: the program must start all the same.
+    void fifoAsSettingsFileGivesTheDefaults() {
+        const QString program = install(QStringLiteral("orvessa"), QStringLiteral("fifo"));
+        const QString settingsFile = QFileInfo(program).dir().filePath(QStringLiteral("setting_calibration.ini"));
+        if (!QFile::exists(settingsFile) && QProcess::execute(QStringLiteral("mkfifo"), {settingsFile}) != 0)
+            QSKIP("no mkfifo here");
+        QProcess *copy = launch(program);
+        QTRY_VERIFY_WITH_TIMEOUT(listening(QStringLiteral("orvessa")), 10000);
+        QVERIFY(serving(QStringLiteral("orvessa")));
+        QCOMPARE(copy->state(), QProcess::Running);
+    }
+
+    void helpAndVersionPrintAndStartNothing_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("output");
+        const QString usageStart = QStringLiteral("Usage: orvessa [-bg]\n");
+        const QString version = QStringLiteral("Orvessa " ORVESSA_VERSION "\n");
+        QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << usageStart;
+        QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << version;
+        QTest::newRow("--version after -bg")
+            << QStringList{QStringLiteral("-bg"), QStringLiteral("--version")} << version;
+    }
+
+    void helpAndVersionPrintAndStartNothing() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, output);
+        QProcess *request = launch(install(QStringLiteral("orvessa")), arguments);
+        QVERIFY(request->waitForFinished(10000));
+        QCOMPARE(request->exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(request->readAllStandardOutput()).startsWith(output));
+        QCOMPARE(request->readAllStandardError(), QByteArray());
+        QVERIFY(QDir(runtimeDir()).isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot));
     }
 };
 

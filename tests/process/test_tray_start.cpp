@@ -4,8 +4,14 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "app/version.h"
+
 // The real executable on a bare X server (Xvfb): a desktop without a notification area, as some Linux desktops
 // are. Skipped when Xvfb or xdotool is missing.
+namespace {
+const QString mainWindowTitle = QRegularExpression::escape(QStringLiteral("Ver " ORVESSA_VERSION));
+}  // namespace
+
 class TestTrayStart : public QObject {
     Q_OBJECT
 
@@ -54,7 +60,7 @@ private:
         QProcess search;
         search.setProcessEnvironment(environment());
         search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                 QStringLiteral("--name"), QStringLiteral("Ver 3\\.14\\.1")});
+                                                 QStringLiteral("--name"), mainWindowTitle});
         return search.waitForFinished(5000) && search.exitCode() == 0;
     }
 
@@ -84,7 +90,7 @@ private:
         QProcess search;
         search.setProcessEnvironment(environment());
         search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                 QStringLiteral("--name"), QStringLiteral("Ver 3\\.14\\.1")});
+                                                 QStringLiteral("--name"), mainWindowTitle});
         search.waitForFinished(5000);
         return QString::fromLatin1(search.readAllStandardOutput()).split(QLatin1Char('\n')).value(0);
     }
