@@ -6,7 +6,8 @@
 #   3. the real orvessa.exe of the release folder, used from outside with xdotool as a user would, on the virtual
 #      touch frame (its libhidapi.dll in place of hidapi's), with the Windows layers read back with `reg query`:
 #      window, single instance, calibration, clear, no frame, double-click values and restart, autostart value,
-#      the DLLs and Qt plugins it loads, screenshots in Chinese and English (build-windows/screenshots/);
+#      the DLLs and Qt plugins it loads, screenshots in Chinese and English (build-windows/screenshots/); and
+#      orvessa-frame.exe's list and clear on the same frame;
 #   4. the installer: silent install, upgrade, the installed program, silent uninstall leaving nothing behind.
 # Prints one line per check and fails when any check failed.
 set -euo pipefail
@@ -347,6 +348,29 @@ else
   fail "main window without a frame"
 fi
 stop "$pid"
+
+# orvessa-frame.exe, the command-line companion, from the same folder and on the same virtual frame: the report the
+# clear button sends, and the statuses scripts rely on. Its output goes to tool.txt, its status to $tool_status.
+run_frame_tool() {
+  rm -f "$program"/{record,waits}.txt
+  tool_status=0
+  (
+    export_records "$program" ""
+    [[ -n "${FRAME_INTERFACES+set}" ]] && export ORVESSA_VIRTUAL_FRAME_INTERFACES=$FRAME_INTERFACES
+    exec "$wine64" "$program/orvessa-frame.exe" "$@"
+  ) >"$program/tool.txt" 2>&1 || tool_status=$?
+}
+run_frame_tool --version
+expect "orvessa-frame --version" "$tool_status $(tr -d '\r' <"$program/tool.txt")" "0 orvessa-frame $version"
+run_frame_tool list
+expect "orvessa-frame list: the frame would be used" "$tool_status $(grep -c 'would be used' "$program/tool.txt")" "0 1"
+run_frame_tool clear
+expect "orvessa-frame clear: the clear button's report" "$tool_status $(writes "$program")" \
+  "0 A3 55 88 FF$(printf ' 00%.0s' {1..59})"
+expect "orvessa-frame clear: one 1.5 s wait before the open, skipped" "$(xargs <"$program/waits.txt")" "wait 1500"
+FRAME_INTERFACES="" run_frame_tool clear
+expect "orvessa-frame clear without a frame: status 1, nothing written" \
+  "$tool_status $(lines_of "$program" '^write ')" "1 0"
 
 # Tray mode: the autostart value is the quoted path with -bg.
 install_program "$program" "[config]" "language=2" "systray=1"
