@@ -78,7 +78,8 @@ void runCalibration(Form &form, int targetCount) {
         calibration::buildUpload(outcome.format, form.touchPoints, targetCount, form.deviceUsage,
                                  form.calibrationMatrix, form.calibrationVector, form.fixedCoefficients);
     if (!upload) {
-        // Misplaced or degenerate corners: tell the frame the calibration is off rather than send it garbage.
+        // Corners no mounting gives, or a correction that does not fit its fields: tell the frame the calibration
+        // is off rather than send it garbage.
         device::writeReport(form.device, abandon);
         messages::showError(&form, Form::tr("校准点无效,校准未更新!"));
     } else if (device::writeReport(form.device, *upload) > 0) {
