@@ -301,9 +301,9 @@ private slots:
         ModalAnswerer answerer;
         answerer.answer(QMessageBox::Yes);
         form.onButtonClear();
-        QCOMPARE(
-            answerer.boxes().value(1).informativeText,
-            QStringLiteral("<small>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>"));
+        QCOMPARE(answerer.boxes().value(1).informativeText,
+                 QStringLiteral(
+                     "<small>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>"));
         QVERIFY(writesTo(frame).isEmpty());
     }
 

@@ -14,7 +14,7 @@ void ModalAnswerer::poll() {
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     if (!box || !box->isVisible())
         return;
-    Box seen{box->windowTitle(), box->text(), {}, {}, box->icon(), QGuiApplication::overrideCursor() != nullptr,
+    Box seen{box->windowTitle(),    box->text(), {}, {}, box->icon(), QGuiApplication::overrideCursor() != nullptr,
              box->informativeText()};
     for (QAbstractButton *button : box->buttons())
         seen.buttons << button->text();
