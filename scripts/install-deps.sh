@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project builds, tests and runs with; does nothing when all are present.
+# With arguments, installs those packages instead (the Windows release's scripts pass theirs).
 # Needs root (or sudo) only when something is missing.
 set -euo pipefail
 
@@ -16,6 +17,8 @@ packages=(
   libglib2.0-bin dbus-daemon                   # gsettings, gdbus, gio launch; a private session bus in tests
   gsettings-desktop-schemas dconf-gsettings-backend dconf-service xfconf libxfconf-0-3  # desktops' stores in tests
 )
+
+[[ $# -gt 0 ]] && packages=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

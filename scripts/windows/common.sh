@@ -17,17 +17,7 @@ windows_packages=(
 
 # Installs what is missing of windows_packages; needs root (or sudo) only then.
 install_windows_packages() {
-  local missing=() package status
-  for package in "${windows_packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$package")
-  done
-  [[ ${#missing[@]} -eq 0 ]] && return 0
-  echo "Installing: ${missing[*]}"
-  local as_root=()
-  [[ $(id -u) -eq 0 ]] || as_root=(sudo)
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  "$root/scripts/install-deps.sh" "${windows_packages[@]}"
 }
 
 require_toolchain() {
