@@ -10,10 +10,10 @@
 #include <QSystemTrayIcon>
 #include <QTranslator>
 
-#include "app/language.h"
-#include "app/settings_file.h"
+#include "settings/language.h"
+#include "settings/settings_file.h"
 #include "app/single_application.h"
-#include "app/version.h"
+#include "orvessa_version.h"
 #include "ui/form.h"
 
 namespace {

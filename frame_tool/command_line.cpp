@@ -2,7 +2,7 @@
 
 #include <QCommandLineParser>
 
-#include "app/version.h"
+#include "orvessa_version.h"
 
 namespace frame_tool {
 namespace {

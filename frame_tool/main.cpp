@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "device/frame_search.h"
 #include "frame_tool/command_line.h"
 #include "frame_tool/frame_commands.h"

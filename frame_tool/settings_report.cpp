@@ -4,7 +4,7 @@
 #include <QSettings>
 #include <QStringView>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "device/vendor_ids.h"
 
 namespace frame_tool {

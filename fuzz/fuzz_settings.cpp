@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QVector>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "device/vendor_ids.h"
 #include "fuzz_check.h"
 

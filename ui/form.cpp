@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QSettings>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "device/vendor_ids.h"
 #include "platform/autostart.h"
 #include "platform/os_version.h"

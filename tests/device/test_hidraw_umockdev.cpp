@@ -15,7 +15,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "device/hid_link.h"
 #include "device/report.h"
 #include "device/vendor_ids.h"

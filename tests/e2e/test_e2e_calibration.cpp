@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/version.h"
+#include "orvessa_version.h"
 #include "support/desktop.h"
 #include "support/expected_upload.h"
 #include "support/frame_record.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/version.h"
+#include "orvessa_version.h"
 #include "support/desktop.h"
 #include "support/frame_record.h"
 #include "support/program_under_test.h"

@@ -3,7 +3,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 
-#include "app/version.h"
+#include "orvessa_version.h"
 
 // Starts the real executable, copied into a temporary folder under chosen file names, several times.
 class TestSingleInstance : public QObject {

@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "app/version.h"
+#include "orvessa_version.h"
 
 // The real executable on a bare X server (Xvfb): a desktop without a notification area, as some Linux desktops
 // are. Skipped when Xvfb or xdotool is missing.

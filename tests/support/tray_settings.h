@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
 /// A settings file of its own for one test: written into a fresh temporary folder (QSettings caches a file by
 /// path, size and time, so reusing one path between tests could give the previous values) that the main window

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "platform/blocking_wait.h"
 #include "support/modal_answerer.h"
 #include "ui/form.h"

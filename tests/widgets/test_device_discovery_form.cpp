@@ -2,7 +2,7 @@
 
 #include <hidapi.h>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "platform/blocking_wait.h"
 #include "ui/form.h"
 #include "virtual_frame.h"

@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "ui/form.h"
 #include "ui_form.h"
 

@@ -6,7 +6,7 @@
 #include <QTranslator>
 #include <QXmlStreamReader>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "app/startup.h"
 #include "ui/form.h"
 #include "ui_form.h"
