@@ -4,23 +4,10 @@
 #include <QPainter>
 
 #include "calibration/fraction.h"
+#include "calibration/target_drawing.h"
 #include "calibration/target_grid.h"
 #include "ui/form.h"  // for the owner's touchPoints only: this library never calls into Form
 #include "ui_dialog.h"
-
-namespace {
-
-// The last accepted touch of the whole process, in window pixels. It outlives each window on purpose: a touch that
-// lands where the previous run's last touch did is taken for the same touch.
-QPoint lastTouch(-200, -200);
-
-void drawTarget(QPainter &painter, QPoint target) {
-    painter.drawEllipse(target.x() - 20, target.y() - 20, 40, 40);
-    painter.drawLine(target.x() - 30, target.y(), target.x() + 30, target.y());
-    painter.drawLine(target.x(), target.y() - 30, target.x(), target.y() + 30);
-}
-
-}  // namespace
 
 Dialog::Dialog(int x, int y, int width, int height, int n, Form *owner) : QDialog(nullptr), ui(new Ui::Dialog) {
     ui->setupUi(this);
@@ -47,23 +34,19 @@ Dialog::~Dialog() {
 }
 
 void Dialog::mousePressEvent(QMouseEvent *event) {
-    calibration::startTouch(samples, sampleCount, event->position().toPoint());
+    sampler.press(event->position().toPoint());
 }
 
 void Dialog::mouseMoveEvent(QMouseEvent *event) {
-    calibration::addSample(samples, sampleCount, event->position().toPoint());
+    sampler.move(event->position().toPoint());
 }
 
 void Dialog::mouseReleaseEvent(QMouseEvent *event) {
-    calibration::addSample(samples, sampleCount, event->position().toPoint());
-    finishTouch(calibration::touchPosition(samples, sampleCount));
+    if (const auto touch = sampler.release(event->position().toPoint()))
+        finishTouch(*touch);
 }
 
 void Dialog::finishTouch(QPoint touch) {
-    if (calibration::isRepeatedTouch(lastTouch, touch))
-        return;
-    lastTouch = touch;
-
     const bool roomInTable = owner && targetsDone < static_cast<int>(owner->touchPoints.size());
     if (targetsDone < targetCount && roomInTable) {
         owner->touchPoints[static_cast<std::size_t>(targetsDone)] = calibration::toCalibrationUnits(touch, size());
@@ -87,9 +70,9 @@ void Dialog::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setPen(QPen(Qt::gray, 0, Qt::SolidLine));
     for (int i = 0; i < targetsDone && i < targets.size(); ++i)
-        drawTarget(painter, targets[i]);
+        calibration::drawTarget(painter, targets[i]);
     if (targetsDone < targetCount && targetsDone < targets.size()) {
         painter.setPen(QPen(QBrush(Qt::blue), 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
-        drawTarget(painter, targets[targetsDone]);
+        calibration::drawTarget(painter, targets[targetsDone]);
     }
 }

@@ -37,8 +37,9 @@ private:
 
 public:
     int targetCount = 0;
-    calibration::Samples samples{};
-    int sampleCount = 0;
+    calibration::TouchSampler sampler;  // this run's touch under way and its last accepted touch
+    calibration::Samples &samples = sampler.samples;
+    int &sampleCount = sampler.sampleCount;
     Ui::Dialog *ui;
     Form *owner = nullptr;
     int targetsDone = 0;

@@ -36,6 +36,23 @@ bool isRepeatedTouch(QPoint lastTouch, QPoint touch) {
            std::abs(lastTouch.y() - touch.y()) <= repeatDistance;
 }
 
+void TouchSampler::press(QPoint position) {
+    startTouch(samples, sampleCount, position);
+}
+
+void TouchSampler::move(QPoint position) {
+    addSample(samples, sampleCount, position);
+}
+
+std::optional<QPoint> TouchSampler::release(QPoint position) {
+    addSample(samples, sampleCount, position);
+    const QPoint touch = touchPosition(samples, sampleCount);
+    if (isRepeatedTouch(lastTouch, touch))
+        return std::nullopt;
+    lastTouch = touch;
+    return touch;
+}
+
 TouchPoint toCalibrationUnits(QPoint touch, QSize window) {
     // The product is formed in 64 bits so that no window size can overflow it. The quotient is truncated on
     // purpose: touches are whole units, stored as doubles.

@@ -4,6 +4,7 @@
 #include <QSize>
 
 #include <array>
+#include <optional>
 
 #include "calibration/touch_point.h"
 
@@ -32,6 +33,26 @@ constexpr int repeatDistance = 15;
 /// True when @p touch lies within repeatDistance of @p lastTouch on both axes: a bounce or an accidental double
 /// tap on the same target, which must not be taken for the next target.
 bool isRepeatedTouch(QPoint lastTouch, QPoint touch);
+
+/// Where a window's last accepted touch starts: off every screen, so that its first touch is always taken.
+inline constexpr QPoint noTouchYet{-200, -200};
+
+/// The sampling of one target window: the pointer positions of the touch under way and the last accepted touch.
+/// A window keeps its own, so every run starts afresh: a run abandoned after its first touch must not make the
+/// same target untouchable in the next.
+struct TouchSampler {
+    /// A press (or the second press of a double click) starts a new touch.
+    void press(QPoint position);
+    /// A move adds a sample while there is room; moves without a press are forgotten at the next press.
+    void move(QPoint position);
+    /// The release ends the touch: its position, which becomes the last accepted touch, or none when it repeats
+    /// the last accepted touch (isRepeatedTouch).
+    std::optional<QPoint> release(QPoint position);
+
+    Samples samples{};
+    int sampleCount = 0;
+    QPoint lastTouch = noTouchYet;
+};
 
 /// @p touch in calibration units: (pixels × 4096) / window size on each axis, truncated toward zero.
 TouchPoint toCalibrationUnits(QPoint touch, QSize window);

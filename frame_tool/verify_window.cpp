@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "calibration/fraction.h"
+#include "calibration/target_drawing.h"
 
 namespace frame_tool {
 namespace {
@@ -19,12 +20,6 @@ namespace {
 // shows; but never shortened, and never lengthened more than 50 times.
 constexpr double arrowShareOfScreen = 0.08;
 constexpr double largestArrowScale = 50;
-
-void drawTarget(QPainter &painter, QPoint target) {
-    painter.drawEllipse(target, 20, 20);
-    painter.drawLine(target.x() - 30, target.y(), target.x() + 30, target.y());
-    painter.drawLine(target.x(), target.y() - 30, target.x(), target.y() + 30);
-}
 
 void drawArrow(QPainter &painter, QPointF from, QPointF to) {
     painter.drawLine(from, to);
@@ -55,18 +50,18 @@ void VerifyWindow::mousePressEvent(QMouseEvent *event) {
         emit finished();
         return;
     }
-    calibration::startTouch(m_samples, m_sampleCount, event->position().toPoint());
+    m_sampler.press(event->position().toPoint());
 }
 
 void VerifyWindow::mouseMoveEvent(QMouseEvent *event) {
-    calibration::addSample(m_samples, m_sampleCount, event->position().toPoint());
+    m_sampler.move(event->position().toPoint());
 }
 
 void VerifyWindow::mouseReleaseEvent(QMouseEvent *event) {
     if (m_result || m_touches.size() == m_targets.size())
         return;
-    calibration::addSample(m_samples, m_sampleCount, event->position().toPoint());
-    takeTouch(calibration::touchPosition(m_samples, m_sampleCount));
+    if (const auto touch = m_sampler.release(event->position().toPoint()))
+        takeTouch(*touch);
 }
 
 void VerifyWindow::keyPressEvent(QKeyEvent *event) {
@@ -75,9 +70,6 @@ void VerifyWindow::keyPressEvent(QKeyEvent *event) {
 }
 
 void VerifyWindow::takeTouch(QPoint touch) {
-    if (calibration::isRepeatedTouch(m_lastTouch, touch))
-        return;
-    m_lastTouch = touch;
     m_touches << touch;
     update();
     if (m_touches.size() == m_targets.size())
@@ -97,10 +89,10 @@ void VerifyWindow::paintEvent(QPaintEvent *) {
 void VerifyWindow::paintTargets(QPainter &painter) {
     painter.setPen(QPen(Qt::gray, 0));
     for (int i = 0; i < m_touches.size(); ++i)
-        drawTarget(painter, m_targets[i]);
+        calibration::drawTarget(painter, m_targets[i]);
     if (m_touches.size() < m_targets.size()) {
         painter.setPen(QPen(QColor(0, 120, 0), 2));
-        drawTarget(painter, m_targets[m_touches.size()]);
+        calibration::drawTarget(painter, m_targets[m_touches.size()]);
     }
     QFont font = painter.font();
     font.setPointSize(14);
@@ -120,7 +112,7 @@ void VerifyWindow::paintResult(QPainter &painter) {
     for (const VerifyRow &row : m_result->rows) {
         const bool withinLimit = row.errorMillimetres && *row.errorMillimetres <= m_result->limitMillimetres;
         painter.setPen(QPen(Qt::gray, 0));
-        drawTarget(painter, row.target);
+        calibration::drawTarget(painter, row.target);
         painter.setPen(QPen(withinLimit ? QColor(0, 120, 0) : QColor(200, 0, 0), 2));
         drawArrow(painter, row.target, QPointF(row.target) + QPointF(row.touch - row.target) * scale);
         painter.drawEllipse(row.touch, 2, 2);

@@ -46,9 +46,7 @@ private:
 
     QVector<QPoint> m_targets;
     QVector<QPoint> m_touches;
-    calibration::Samples m_samples{};
-    int m_sampleCount = 0;
-    QPoint m_lastTouch{-200, -200};  // as in the calibration window: the first touch is always taken
+    calibration::TouchSampler m_sampler;
     std::optional<VerifyResult> m_result;
     QString m_table;
 };

@@ -1,8 +1,11 @@
 #include "ui/form.h"
 
+#include <QGuiApplication>
+
 #include <hidapi.h>
 
 #include "calibration/dialog.h"
+#include "calibration/full_screen.h"
 #include "calibration/run_plan.h"
 #include "device/hid_link.h"
 #include "device/report.h"
@@ -14,11 +17,11 @@
 
 namespace {
 
-// The screen that strictly holds the window's top-left corner; a corner on an edge, or off every screen, falls
-// back to the last screen.
-ScreenRect targetScreen(const QVector<ScreenRect> &screens, QPoint corner) {
+// The index of the screen that strictly holds the window's top-left corner; a corner on an edge, or off every
+// screen, falls back to the last screen.
+int targetScreenIndex(const QVector<ScreenRect> &screens, QPoint corner) {
     const int holding = screens::indexHolding(screens, corner);
-    return holding >= 0 ? screens[holding] : screens.last();
+    return holding >= 0 ? holding : int(screens.size()) - 1;
 }
 
 void closeDevice(Form &form) {
@@ -27,14 +30,15 @@ void closeDevice(Form &form) {
 }
 
 // Shows the target window full screen and waits for the user's answer: true to save.
-bool collectTouches(Form &form, const ScreenRect &screen, int targetCount) {
+bool collectTouches(Form &form, const QVector<ScreenRect> &screens, int screenIndex, int targetCount) {
+    const ScreenRect &screen = screens[screenIndex];
     Dialog dialog(screen.x, screen.y, screen.width, screen.height, targetCount, &form);
     // exec() makes a window modal only when it shows it; this one is already shown full screen by then, so it is
     // made modal first. Otherwise the main window would take clicks during the run and could start a second
     // calibration on top of this one.
     dialog.setWindowModality(Qt::ApplicationModal);
     const UserTurnCursor userTurn;
-    dialog.showFullScreen();
+    calibration::showFullScreenOn(dialog, QGuiApplication::screens().value(screenIndex));
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -46,7 +50,7 @@ void runCalibration(Form &form, int targetCount) {
     const QVector<ScreenRect> screens = screenList();
     if (screens.isEmpty())
         return;
-    const ScreenRect screen = targetScreen(screens, form.geometry().topLeft());
+    const int screenIndex = targetScreenIndex(screens, form.geometry().topLeft());
 
     const BusyCursor busy;
     form.device = form.openTouchDevice();
@@ -67,7 +71,7 @@ void runCalibration(Form &form, int targetCount) {
     if (outcome.sendCalibrationStart)
         device::writeReport(form.device, start);
 
-    if (!collectTouches(form, screen, targetCount)) {
+    if (!collectTouches(form, screens, screenIndex, targetCount)) {
         device::writeReport(form.device, abandon);
         messages::showError(&form, Form::tr("校准未更新"));
         closeDevice(form);

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "calibration/dialog.h"
 #include "calibration/target_grid.h"
 #include "platform/blocking_wait.h"
@@ -71,8 +71,6 @@ private:
         }
         for (const QPoint &point : points)
             touchInput::tap(dialog, point);
-        // A last touch away from every target, so that the next run's first touch is never taken for a repeat.
-        touchInput::tap(dialog, QPoint(dialog->width() / 2, dialog->height() - 8));
         labelAskedToSave = dialog->ui->label_Comment->text() == QStringLiteral("是否保存该次校准结果?");
 
         switch (ending) {

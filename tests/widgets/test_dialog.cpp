@@ -12,9 +12,6 @@ using namespace touchInput;
 
 namespace {
 
-const QPoint farCorner(1900, 10);
-const QPoint otherFarCorner(10, 1070);
-
 // The targets of every grid on 1920 × 1080, row by row.
 const QVector<int> columns5{287, 624, 960, 1296, 1631};
 
@@ -72,24 +69,13 @@ class TestDialog : public QObject {
 private:
     Form owner;
 
-    // The last accepted touch is kept for the whole process. Two taps far apart in a throwaway window leave it at
-    // otherFarCorner whatever it was, so each test starts from a known last touch.
-    void settleLastTouch() {
-        Dialog scratch(0, 0, 1920, 1080, 20, &owner);
-        tap(&scratch, farCorner);
-        tap(&scratch, otherFarCorner);
-    }
-
     void touchAllTargets(Dialog &dialog, int count) {
         for (const QPoint &target : targetsOf(count))
             tap(&dialog, target);
     }
 
 private slots:
-    void init() {
-        settleLastTouch();
-        owner.touchPoints = {};
-    }
+    void init() { owner.touchPoints = {}; }
 
     void layoutOnTheScreen() {
         Dialog dialog(0, 0, 1920, 1080, 4, &owner);
@@ -204,25 +190,25 @@ private slots:
             QCOMPARE(owner.touchPoints[1].x, 0.0);
     }
 
-    void theLastTouchSurvivesIntoTheNextRun() {
+    // The user touches the first target, slips, presses Escape and starts again: the new run must take the very
+    // same spots, the first one included, and within the run a repeat is still ignored.
+    void aRunAfterAnAbandonedOneTakesTheSameSpots() {
+        const QVector<QPoint> targets = targetsOf(4);
         {
-            Dialog first(0, 0, 1920, 1080, 4, &owner);
-            touchAllTargets(first, 4);
-            QCOMPARE(first.targetsDone, 4);
-            // After completion a touch stores nothing but still becomes the last touch.
-            tap(&first, QPoint(1200, 700));
+            Dialog abandoned(0, 0, 1920, 1080, 4, &owner);
+            tap(&abandoned, targets[0]);
+            QCOMPARE(abandoned.targetsDone, 1);
         }
-        Dialog second(0, 0, 1920, 1080, 4, &owner);
-        tap(&second, QPoint(1205, 705));
-        QCOMPARE(second.targetsDone, 0);
-        tap(&second, QPoint(287, 161));
-        QCOMPARE(second.targetsDone, 1);
-    }
-
-    void firstTouchOfARunFarFromTheLastIsTaken() {
-        Dialog dialog(0, 0, 1920, 1080, 4, &owner);
-        tap(&dialog, otherFarCorner + QPoint(16, 0));
-        QCOMPARE(dialog.targetsDone, 1);
+        Dialog again(0, 0, 1920, 1080, 4, &owner);
+        QCOMPARE(again.sampler.lastTouch, QPoint(-200, -200));
+        tap(&again, targets[0]);
+        tap(&again, targets[0] + QPoint(5, 5));
+        QCOMPARE(again.targetsDone, 1);
+        for (int k = 1; k < 4; ++k)
+            tap(&again, targets[k]);
+        QCOMPARE(again.targetsDone, 4);
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(owner.touchPoints[k].x, units(targets[k]).x);
     }
 
     void doubleClickRestartsTheSamples() {
