@@ -1,7 +1,11 @@
 #include "calibration/dialog.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
+
+#include <algorithm>
 
 #include "calibration/fraction.h"
 #include "calibration/target_drawing.h"
@@ -27,10 +31,49 @@ Dialog::Dialog(int x, int y, int width, int height, int n, Form *owner) : QDialo
     targetsDone = 0;
     this->owner = owner;
     sampleCount = 0;
+
+    // The second line sits between the label and the buttons, as wide as the screen allows.
+    m_detail = new QLabel(this);
+    m_detail->setObjectName(QStringLiteral("label_Detail"));
+    const int detailWidth = std::min(width, 900);
+    m_detail->setGeometry((width - detailWidth) / 2, goldenHeight - 48, detailWidth, 44);
+    m_detail->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_detail->setWordWrap(true);
+    QFont detailFont = m_detail->font();
+    detailFont.setPointSize(10);
+    m_detail->setFont(detailFont);
+    showDetail();
 }
 
 Dialog::~Dialog() {
     delete ui;
+}
+
+void Dialog::setCompletionCheck(std::function<calibration::RunCheck(const TouchPointTable &)> check) {
+    m_completionCheck = std::move(check);
+}
+
+void Dialog::addNotice(const QString &text) {
+    if (m_notices.contains(text))
+        return;
+    m_notices << text;
+    showDetail();
+}
+
+QString Dialog::touchOnOtherScreenNotice(int screenNumber) {
+    return tr("有触摸落在了屏幕 %1 上: 触摸框似乎被映射到了错误的屏幕或整个桌面, 详情请运行 orvessa-frame list")
+        .arg(screenNumber);
+}
+
+void Dialog::showDetail() {
+    QStringList lines;
+    if (targetsDone < targetCount)
+        lines << tr("第 %1 点,共 %2 点 · 按 Esc 放弃").arg(targetsDone + 1).arg(targetCount);
+    else if (const QString line = calibration::checkLine(m_check); !line.isEmpty())
+        lines << line;
+    lines << m_notices;
+    m_detail->setText(lines.join(QLatin1Char('\n')));
+    m_detail->setStyleSheet(m_check.looksMissed() ? QStringLiteral("color: red") : QString());
 }
 
 void Dialog::mousePressEvent(QMouseEvent *event) {
@@ -55,12 +98,23 @@ void Dialog::finishTouch(QPoint touch) {
     update();
     if (targetsDone == targetCount)
         offerToSave();
+    else
+        showDetail();
 }
 
 void Dialog::offerToSave() {
+    // The table is complete and no longer changes: one check is enough for every touch that follows.
+    if (m_check.verdict == calibration::RunCheck::Verdict::NotChecked && m_completionCheck && owner)
+        m_check = m_completionCheck(owner->touchPoints);
     ui->label_Comment->setText(tr("是否保存该次校准结果?"));
     ui->pushButton_Save->show();
     ui->pushButton_NotSave->show();
+    if (m_check.looksMissed()) {
+        // Saving stays possible, but a hasty Return must not write a missed target into the frame.
+        ui->pushButton_NotSave->setDefault(true);
+        ui->pushButton_NotSave->setFocus();
+    }
+    showDetail();
 }
 
 void Dialog::paintEvent(QPaintEvent *) {
@@ -68,9 +122,12 @@ void Dialog::paintEvent(QPaintEvent *) {
     if (targets.isEmpty())
         return;
     QPainter painter(this);
-    painter.setPen(QPen(Qt::gray, 0, Qt::SolidLine));
-    for (int i = 0; i < targetsDone && i < targets.size(); ++i)
+    const QPen done(Qt::gray, 0, Qt::SolidLine);
+    const QPen missed(Qt::red, 2, Qt::SolidLine);
+    for (int i = 0; i < targetsDone && i < targets.size(); ++i) {
+        painter.setPen(m_check.isMissed(i) ? missed : done);
         calibration::drawTarget(painter, targets[i]);
+    }
     if (targetsDone < targetCount && targetsDone < targets.size()) {
         painter.setPen(QPen(QBrush(Qt::blue), 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
         calibration::drawTarget(painter, targets[targetsDone]);

@@ -75,4 +75,36 @@ bool solveProjective(const Corners &corners, double (&matrix)[8][8], double (&ve
     return solveInPlace(matrix, vector);
 }
 
+std::optional<std::array<double, 8>> fitProjective(const TouchPoint *references, const TouchPoint *measured,
+                                                   std::size_t count) {
+    if (count < 4)
+        return std::nullopt;
+    // In units of the whole screen, so that the normal equations' entries stay within a few orders of magnitude.
+    constexpr double screen = 4096;
+    double normal[8][8] = {};
+    double rhs[8] = {};
+    for (std::size_t k = 0; k < count; ++k) {
+        const double x = measured[k].x / screen;
+        const double y = measured[k].y / screen;
+        const double X = references[k].x / screen;
+        const double Y = references[k].y / screen;
+        const double rows[2][8] = {{x, y, 1, 0, 0, 0, -X * x, -X * y}, {0, 0, 0, x, y, 1, -Y * x, -Y * y}};
+        const double sides[2] = {X, Y};
+        for (int r = 0; r < 2; ++r)
+            for (int i = 0; i < 8; ++i) {
+                for (int j = 0; j < 8; ++j)
+                    normal[i][j] += rows[r][i] * rows[r][j];
+                rhs[i] += rows[r][i] * sides[r];
+            }
+    }
+    if (!solveInPlace(normal, rhs))
+        return std::nullopt;
+    const std::array<double, 8> coefficients{rhs[0], rhs[1],          rhs[2] * screen, rhs[3],
+                                             rhs[4], rhs[5] * screen, rhs[6] / screen, rhs[7] / screen};
+    for (const double coefficient : coefficients)
+        if (!std::isfinite(coefficient))
+            return std::nullopt;
+    return coefficients;
+}
+
 }  // namespace calibration

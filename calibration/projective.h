@@ -1,5 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <optional>
+
 #include "calibration/corners.h"
 
 namespace calibration {
@@ -29,5 +33,12 @@ bool solveInPlace(double (&matrix)[8][8], double (&vector)[8]);
 /// @p vector holds a, b, c, d, e, f, g, h. False when the system is singular or a coordinate is not finite or
 /// beyond ±2^30 (then @p matrix and @p vector are left as they were).
 bool solveProjective(const Corners &corners, double (&matrix)[8][8], double (&vector)[8]);
+
+/// The projective correction a..h that maps @p measured onto @p references (@p count pairs, at least four) in the
+/// least-squares sense of the same linear equations solveProjective states exactly for four corners. Coordinates
+/// are used as they are, without truncation. None when the points do not determine a correction (fewer than four,
+/// or degenerate).
+std::optional<std::array<double, 8>> fitProjective(const TouchPoint *references, const TouchPoint *measured,
+                                                   std::size_t count);
 
 }  // namespace calibration

@@ -71,6 +71,10 @@ std::optional<std::array<std::int32_t, 8>> projectiveFixedPoint(const double coe
 ///         range.
 std::optional<std::array<std::int16_t, 6>> affineFixedPoint(const double coefficients[6]);
 
+/// The coefficients a..h a frame reads from a projective (0x61) or affine (0x66) @p upload, each field divided by
+/// its scale; the affine format's g and h are 0. None for any other report.
+std::optional<std::array<double, 8>> uploadedCoefficients(const Report &upload);
+
 /// The projective upload: default id 6, 0x55, 0x61, the eight fields least significant byte first at offsets
 /// 3..34, 0xFF at offset 35, zeros after.
 Report projectiveUpload(const std::array<std::int32_t, 8> &fields);

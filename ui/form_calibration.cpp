@@ -1,11 +1,14 @@
 #include "ui/form.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 
 #include <hidapi.h>
 
+#include "calibration/cover_window.h"
 #include "calibration/dialog.h"
 #include "calibration/full_screen.h"
+#include "calibration/run_check.h"
 #include "calibration/run_plan.h"
 #include "device/hid_link.h"
 #include "device/report.h"
@@ -29,17 +32,51 @@ void closeDevice(Form &form) {
     form.device = nullptr;
 }
 
-// Shows the target window full screen and waits for the user's answer: true to save.
-bool collectTouches(Form &form, const QVector<ScreenRect> &screens, int screenIndex, int targetCount) {
+// Covers every screen but the calibrated one for the run. A touch that lands on a cover is not stored anywhere; the
+// target window's second line says where it went, since the user looks at that window.
+void coverOtherScreens(Dialog &dialog, int calibrated) {
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.size() < 2 || calibrated < 0 || calibrated >= screens.size())
+        return;
+    for (int i = 0; i < screens.size(); ++i) {
+        if (i == calibrated)
+            continue;
+        auto *cover = new CoverWindow(i + 1, calibrated + 1, screens[calibrated]->name(), &dialog);
+        QObject::connect(cover, &CoverWindow::touched, &dialog,
+                         [&dialog](int screen) { dialog.addNotice(Dialog::touchOnOtherScreenNotice(screen)); });
+        calibration::showFullScreenOn(*cover, screens[i], calibration::Focus::Leave);
+    }
+}
+
+// What the user is told of the finished run before the save question: the touches put through the correction the
+// frame would get.
+calibration::RunCheck checkOnScreen(const TouchPointTable &touches, int targetCount, calibration::Format format,
+                                    const QScreen *screen, QSize window) {
+    const auto pitch =
+        screen ? calibration::millimetresPerPixel(screen->geometry().size(), screen->physicalSize()) : std::nullopt;
+    return calibration::checkTouches(touches, targetCount, format, window, pitch);
+}
+
+// Shows the target window full screen and waits for the user's answer: true to save. @p check receives the check
+// of the completed run.
+bool collectTouches(Form &form, const QVector<ScreenRect> &screens, int screenIndex, int targetCount,
+                    calibration::Format format, calibration::RunCheck &check) {
     const ScreenRect &screen = screens[screenIndex];
+    QScreen *target = QGuiApplication::screens().value(screenIndex);
     Dialog dialog(screen.x, screen.y, screen.width, screen.height, targetCount, &form);
     // exec() makes a window modal only when it shows it; this one is already shown full screen by then, so it is
     // made modal first. Otherwise the main window would take clicks during the run and could start a second
     // calibration on top of this one.
     dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setCompletionCheck([&dialog, targetCount, format, target](const TouchPointTable &touches) {
+        return checkOnScreen(touches, targetCount, format, target, dialog.size());
+    });
     const UserTurnCursor userTurn;
-    calibration::showFullScreenOn(dialog, QGuiApplication::screens().value(screenIndex));
-    return dialog.exec() == QDialog::Accepted;
+    coverOtherScreens(dialog, screenIndex);
+    calibration::showFullScreenOn(dialog, target);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    check = dialog.runCheck();
+    return accepted;
 }
 
 void runCalibration(Form &form, int targetCount) {
@@ -71,7 +108,8 @@ void runCalibration(Form &form, int targetCount) {
     if (outcome.sendCalibrationStart)
         device::writeReport(form.device, start);
 
-    if (!collectTouches(form, screens, screenIndex, targetCount)) {
+    calibration::RunCheck check;
+    if (!collectTouches(form, screens, screenIndex, targetCount, outcome.format, check)) {
         device::writeReport(form.device, abandon);
         messages::showError(&form, Form::tr("校准未更新"));
         closeDevice(form);
@@ -87,7 +125,7 @@ void runCalibration(Form &form, int targetCount) {
         device::writeReport(form.device, abandon);
         messages::showError(&form, Form::tr("校准点无效,校准未更新!"));
     } else if (device::writeReport(form.device, *upload) > 0) {
-        messages::showOk(&form, Form::tr("校准已更新!"));
+        messages::showOk(&form, Form::tr("校准已更新!"), calibration::checkLine(check));
     } else {
         messages::showError(&form, Form::tr("校准未更新"));
     }

@@ -11,21 +11,37 @@ void showError(QWidget *parent, const QString &text) {
     QMessageBox::warning(parent, QStringLiteral("Error"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
-void showError(QWidget *parent, const QString &text, const QString &detail) {
-    if (detail.isEmpty()) {
-        showError(parent, text);
-        return;
-    }
+namespace {
+
+// A box like the plain ones with @p detail below the text, in a smaller font.
+void showWithDetail(QMessageBox::Icon icon, const QString &title, QWidget *parent, const QString &text,
+                    const QString &detail) {
     const UserTurnCursor userTurn;
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.setDefaultButton(QMessageBox::NoButton);
     box.setInformativeText(QStringLiteral("<small>%1</small>").arg(detail.toHtmlEscaped()));
     box.exec();
 }
 
+}  // namespace
+
+void showError(QWidget *parent, const QString &text, const QString &detail) {
+    if (detail.isEmpty())
+        showError(parent, text);
+    else
+        showWithDetail(QMessageBox::Warning, QStringLiteral("Error"), parent, text, detail);
+}
+
 void showOk(QWidget *parent, const QString &text) {
     const UserTurnCursor userTurn;
     QMessageBox::information(parent, QStringLiteral("OK"), text, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+void showOk(QWidget *parent, const QString &text, const QString &detail) {
+    if (detail.isEmpty())
+        showOk(parent, text);
+    else
+        showWithDetail(QMessageBox::Information, QStringLiteral("OK"), parent, text, detail);
 }
 
 }  // namespace messages

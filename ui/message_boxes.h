@@ -18,4 +18,7 @@ void showError(QWidget *parent, const QString &text, const QString &detail);
 /// A success: modal information with the untranslated title "OK" and the only button Ok.
 void showOk(QWidget *parent, const QString &text);
 
+/// showOk with @p detail as the box's informative text; an empty @p detail gives exactly showOk(parent, text).
+void showOk(QWidget *parent, const QString &text, const QString &detail);
+
 }  // namespace messages

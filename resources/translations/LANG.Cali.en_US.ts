@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>CoverWindow</name>
+    <message>
+        <source>正在校准屏幕 %1</source>
+        <translation>Calibrating screen %1</translation>
+    </message>
+    <message>
+        <source>正在校准屏幕 %1 (%2)</source>
+        <translation>Calibrating screen %1 (%2)</translation>
+    </message>
+    <message>
+        <source>刚才的触摸落在了这个屏幕 (屏幕 %1) 上。
+触摸框似乎被映射到了错误的屏幕或整个桌面, 这次触摸没有被采用。
+详情请运行 orvessa-frame list</source>
+        <translation>That touch arrived on this screen (screen %1).
+The touch frame appears to be mapped to the wrong screen or to the whole desktop; the touch was not used.
+Run orvessa-frame list for details.</translation>
+    </message>
+</context>
+<context>
     <name>Dialog</name>
     <message>
         <source>Dialog</source>
@@ -22,6 +41,42 @@
     <message>
         <source>是否保存该次校准结果?</source>
         <translation>Save this calibration?</translation>
+    </message>
+    <message>
+        <source>第 %1 点,共 %2 点 · 按 Esc 放弃</source>
+        <translation>Target %1 of %2 · Esc abandons</translation>
+    </message>
+    <message>
+        <source>有触摸落在了屏幕 %1 上: 触摸框似乎被映射到了错误的屏幕或整个桌面, 详情请运行 orvessa-frame list</source>
+        <translation>A touch landed on screen %1: the touch frame appears to be mapped to the wrong screen or to the whole desktop; run orvessa-frame list for details</translation>
+    </message>
+    <message>
+        <source>内点最大偏差 %1</source>
+        <translation>Largest deviation at the inner targets: %1</translation>
+    </message>
+    <message>
+        <source>第 %1 点 (偏离 %2)</source>
+        <translation>target %1 (%2 off)</translation>
+    </message>
+    <message>
+        <source>可能未点准: %1, 建议不保存并重新校准</source>
+        <translation>Likely missed: %1. Better not save; calibrate again</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>四个角点围成的形状不像任何一种安装方式,可能有角点未点准, 建议不保存并重新校准</source>
+        <translation>The four corners form no shape a mounted frame gives: a corner was likely missed. Better not save; calibrate again</translation>
+    </message>
+    <message>
+        <source>四个角点围成的形状不像任何一种安装方式,可能未点准: %1, 建议不保存并重新校准</source>
+        <translation>The four corners form no shape a mounted frame gives. Likely missed: %1. Better not save; calibrate again</translation>
+    </message>
+    <message>
+        <source>%1 像素</source>
+        <translation>%1 px</translation>
     </message>
 </context>
 <context>

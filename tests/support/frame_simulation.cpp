@@ -2,6 +2,7 @@
 
 #include <QPointF>
 
+#include <algorithm>
 #include <cmath>
 
 #include "calibration/corners.h"
@@ -35,14 +36,6 @@ Homography translation(double dx, double dy) {
 
 TouchPoint toUnits(QPointF pixels, QSize screen) {
     return {pixels.x() * 4096 / screen.width(), pixels.y() * 4096 / screen.height()};
-}
-
-std::int64_t littleEndian(const device::Report &report, int offset, int size) {
-    std::uint64_t bits = 0;
-    for (int byte = 0; byte < size; ++byte)
-        bits |= std::uint64_t(report[std::size_t(offset) + std::size_t(byte)]) << (8 * byte);
-    return size == 4 ? std::int64_t(std::int32_t(std::uint32_t(bits)))
-                     : std::int64_t(std::int16_t(std::uint16_t(bits)));
 }
 
 }  // namespace
@@ -119,23 +112,12 @@ TouchPoint Correction::apply(TouchPoint raw) const {
 }
 
 std::optional<Correction> decodeUpload(const device::Report &report) {
+    const auto coefficients = device::uploadedCoefficients(report);
+    if (!coefficients)
+        return std::nullopt;
     Correction correction;
-    if (report[2] == 0x61) {
-        for (int i = 0; i < 8; ++i) {
-            const double scale = (i == 2 || i == 5) ? 1024.0 : 1048576.0;
-            correction.coefficients[i] = double(littleEndian(report, 3 + 4 * i, 4)) / scale;
-        }
-        return correction;
-    }
-    if (report[2] == 0x66) {
-        for (int i = 0; i < 6; ++i) {
-            const double scale = (i == 2 || i == 5) ? 1.0 : 4096.0;
-            correction.coefficients[i] = double(littleEndian(report, 3 + 2 * i, 2)) / scale;
-        }
-        correction.coefficients[6] = correction.coefficients[7] = 0;
-        return correction;
-    }
-    return std::nullopt;
+    std::copy(coefficients->begin(), coefficients->end(), correction.coefficients);
+    return correction;
 }
 
 QPointF gridPoint(QSize screen, int columns, int rows, int column, int row) {

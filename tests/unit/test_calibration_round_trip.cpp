@@ -5,12 +5,19 @@
 
 #include "calibration/affine.h"
 #include "calibration/corners.h"
+#include "calibration/run_check.h"
 #include "calibration/run_plan.h"
+#include "calibration/target_grid.h"
+#include "calibration/touch_sampler.h"
 #include "support/frame_simulation.h"
 
 using calibration::Format;
+using Verdict = calibration::RunCheck::Verdict;
 
 Q_DECLARE_METATYPE(calibration::Format)
+Q_DECLARE_METATYPE(simulation::Mounting)
+Q_DECLARE_METATYPE(calibration::RunCheck::Verdict)
+Q_DECLARE_METATYPE(calibration::RunCheck)
 
 // Round trip of a calibration: mount a simulated frame with some error, in any of the eight ways it can face the
 // screen (quarter turns, mirrored or not), touch the four corner targets through it,
@@ -52,6 +59,36 @@ double projectiveFieldBound(const simulation::Correction &decoded, TouchPoint ra
 
 double affineFieldBound(TouchPoint raw) {
     return (std::fabs(raw.x) + std::fabs(raw.y)) / 4096 + 1;
+}
+
+// A 55 inch 1920 x 1080 screen: 0.63 mm per pixel.
+const QSizeF pitch55(1217.7 / 1920, 684.9 / 1080);
+
+// The touches of a run through @p frame with every target touched at its pixel, but @p missed, touched @p off away.
+TouchPointTable touchedRun(const simulation::Homography &frame, int targets, int missed, QPoint off) {
+    TouchPointTable table{};
+    const QVector<QPoint> pixels = calibration::targetPositions(targets, screen.width(), screen.height());
+    for (int k = 0; k < pixels.size(); ++k) {
+        const QPoint aim = pixels[k] + (k == missed ? off : QPoint());
+        const TouchPoint reported = frame.map({aim.x() * 4096.0 / screen.width(), aim.y() * 4096.0 / screen.height()});
+        const QPoint received(int(std::lround(reported.x * screen.width() / 4096)),
+                              int(std::lround(reported.y * screen.height() / 4096)));
+        table[std::size_t(k)] = calibration::toCalibrationUnits(received, screen);
+    }
+    return table;
+}
+
+simulation::Mounting mounted(double degrees, bool mirrored, double keystoneX, double keystoneY) {
+    simulation::Mounting mounting;
+    mounting.rotationDegrees = degrees;
+    mounting.scaleX = mirrored ? -1.04 : 1.04;
+    mounting.scaleY = 0.95;
+    mounting.shear = 0.02;
+    mounting.offsetX = 90;
+    mounting.offsetY = -60;
+    mounting.keystoneX = keystoneX;
+    mounting.keystoneY = keystoneY;
+    return mounting;
 }
 
 struct Worst {
@@ -177,6 +214,96 @@ private slots:
         QVERIFY(worst.math <= mathBoundPixels);
         QVERIFY(worst.fieldRatio < 1);
         QVERIFY(worst.upload <= uploadBoundUnits);
+    }
+
+    // The check before the save question: every mounting passes when touched right; a target missed is named, a
+    // corner that bends the inner targets is named alone, and four corners no mounting gives are flagged.
+    void checkOfARun_data() {
+        QTest::addColumn<simulation::Mounting>("mounting");
+        QTest::addColumn<int>("targets");
+        QTest::addColumn<Format>("format");
+        QTest::addColumn<int>("missed");
+        QTest::addColumn<QPoint>("off");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<QVector<int>>("named");
+        const simulation::Mounting straight;
+        const QPoint none;
+        QTest::newRow("9 targets of a straight frame touched right are clean")
+            << straight << 9 << Format::Projective << -1 << none << Verdict::Clean << QVector<int>{};
+        QTest::newRow("20 targets of a frame upside down with keystone are clean")
+            << mounted(181, false, 0.05, -0.04) << 20 << Format::Projective << -1 << none << Verdict::Clean
+            << QVector<int>{};
+        QTest::newRow("15 targets of a mirrored frame a quarter turn round, affine, are clean")
+            << mounted(89, true, 0, 0) << 15 << Format::Affine << -1 << none << Verdict::Clean << QVector<int>{};
+        QTest::newRow("the centre of 9 touched 300 px off is missed")
+            << straight << 9 << Format::Projective << 4 << QPoint(300, 0) << Verdict::TargetsMissed << QVector<int>{4};
+        QTest::newRow("an inner target 20 px off on an upside-down affine frame is missed")
+            << mounted(180, false, 0, 0) << 15 << Format::Affine << 7 << QPoint(0, 20) << Verdict::TargetsMissed
+            << QVector<int>{7};
+        QTest::newRow("a corner 60 px off bends the inner targets but alone is named")
+            << mounted(2, false, 0.02, 0.01) << 9 << Format::Projective << 0 << QPoint(-42, 42)
+            << Verdict::TargetsMissed << QVector<int>{0};
+        QTest::newRow("4 corners of frames upside down, mirrored, turned, with 8 % keystone pass")
+            << mounted(269, true, 0.08, -0.08) << 4 << Format::Projective << -1 << none << Verdict::NotChecked
+            << QVector<int>{};
+        QTest::newRow("a corner of 4 missed by 330 px makes the corners implausible and is named")
+            << straight << 4 << Format::Projective << 3 << QPoint(-330, 0) << Verdict::CornersImplausible
+            << QVector<int>{3};
+        QTest::newRow("the same on an affine frame")
+            << mounted(90, false, 0, 0) << 4 << Format::Affine << 1 << QPoint(0, 330) << Verdict::CornersImplausible
+            << QVector<int>{1};
+    }
+    void checkOfARun() {
+        QFETCH(simulation::Mounting, mounting);
+        QFETCH(int, targets);
+        QFETCH(Format, format);
+        QFETCH(int, missed);
+        QFETCH(QPoint, off);
+        QFETCH(Verdict, verdict);
+        QFETCH(QVector<int>, named);
+        const TouchPointTable touches = touchedRun(simulation::frameMapping(mounting), targets, missed, off);
+        const calibration::RunCheck check = calibration::checkTouches(touches, targets, format, screen, pitch55);
+        QCOMPARE(check.verdict, verdict);
+        QVector<int> flagged;
+        for (const auto &deviation : check.missed)
+            flagged << deviation.target;
+        QCOMPARE(flagged, named);
+        if (verdict == Verdict::Clean)
+            QVERIFY2(check.worstInner->millimetres < 2, qPrintable(QString::number(check.worstInner->millimetres)));
+        if (missed >= 0 && verdict == Verdict::TargetsMissed) {
+            const double offMillimetres = std::hypot(off.x() * pitch55.width(), off.y() * pitch55.height());
+            QVERIFY(std::fabs(check.missed[0].millimetres - offMillimetres) < 0.25 * offMillimetres);
+        }
+    }
+
+    void checkLines_data() {
+        QTest::addColumn<calibration::RunCheck>("check");
+        QTest::addColumn<QString>("line");
+        calibration::RunCheck clean;
+        clean.verdict = Verdict::Clean;
+        clean.worstInner = calibration::TargetDeviation{4, 1.9, 1.2};
+        clean.millimetresMeasured = true;
+        QTest::newRow("a clean run gives its worst inner deviation") << clean << QStringLiteral("内点最大偏差 1.2 mm");
+        clean.millimetresMeasured = false;
+        QTest::newRow("in pixels on a screen of unknown size") << clean << QStringLiteral("内点最大偏差 2 像素");
+        calibration::RunCheck missed;
+        missed.verdict = Verdict::TargetsMissed;
+        missed.millimetresMeasured = true;
+        missed.missed = {{4, 19.5, 12.34}, {6, 24, 15}};
+        QTest::newRow("missed targets are counted from 1, with their distance")
+            << missed
+            << QStringLiteral("可能未点准: 第 5 点 (偏离 12.3 mm)、第 7 点 (偏离 15.0 mm), 建议不保存并重新校准");
+        calibration::RunCheck corners;
+        corners.verdict = Verdict::CornersImplausible;
+        QTest::newRow("implausible corners without one to name")
+            << corners
+            << QStringLiteral("四个角点围成的形状不像任何一种安装方式,可能有角点未点准, 建议不保存并重新校准");
+        QTest::newRow("nothing checked, nothing said") << calibration::RunCheck{} << QString();
+    }
+    void checkLines() {
+        QFETCH(calibration::RunCheck, check);
+        QFETCH(QString, line);
+        QCOMPARE(calibration::checkLine(check), line);
     }
 
     void exactMountingNeedsNoCorrection() {

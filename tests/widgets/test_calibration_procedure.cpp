@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "settings/settings_file.h"
+#include "calibration/cover_window.h"
 #include "calibration/dialog.h"
 #include "calibration/target_grid.h"
 #include "platform/blocking_wait.h"
@@ -43,6 +44,13 @@ public:
     bool applicationModal = false;
     bool labelAskedToSave = false;
     bool waitCursor = false;
+    // Touch the first cover (another screen) before the targets, and what the run looked like.
+    bool touchCover = false;
+    QVector<QRect> covers;
+    QString coverText;
+    int doneAfterCoverTouch = -1;
+    QVector<int> drawnMissed;
+    QString detail;
 
     DialogDriver() {
         m_timer.setInterval(10);
@@ -69,8 +77,20 @@ private:
             for (auto it = aimOff.cbegin(); it != aimOff.cend(); ++it)
                 points[it.key()] += it.value();
         }
+        for (CoverWindow *cover : dialog->findChildren<CoverWindow *>())
+            if (cover->isVisible())
+                covers << cover->geometry();
+        if (touchCover && !dialog->findChildren<CoverWindow *>().isEmpty()) {
+            CoverWindow *cover = dialog->findChildren<CoverWindow *>().first();
+            touchInput::tap(cover, cover->rect().center());
+            coverText = cover->findChild<QLabel *>()->text();
+            doneAfterCoverTouch = dialog->targetsDone;
+        }
         for (const QPoint &point : points)
             touchInput::tap(dialog, point);
+        for (const auto &missed : dialog->runCheck().missed)
+            drawnMissed << missed.target;
+        detail = dialog->findChild<QLabel *>(QStringLiteral("label_Detail"))->text();
         labelAskedToSave = dialog->ui->label_Comment->text() == QStringLiteral("是否保存该次校准结果?");
 
         switch (ending) {
@@ -348,6 +368,53 @@ private slots:
         ModalAnswerer answerer;
         form->StartCalibrate_5_1();
         QCOMPARE(bytesOf(virtual_frame::events(virtual_frame::Event::Kind::Write).back(), 3, 36), projectiveOnTarget);
+    }
+
+    // A 9-target run whose centre target was touched 300 px off: the user is told, and saving anyway still uploads
+    // the bytes of the four corners, exactly as a clean run does.
+    void aMissedInnerTargetIsShownAndTheUploadStaysTheSame_data() {
+        QTest::addColumn<QPoint>("centreOff");
+        QTest::addColumn<QVector<int>>("drawnMissed");
+        QTest::newRow("a clean run shows its worst inner deviation") << QPoint() << QVector<int>{};
+        QTest::newRow("the centre 300 px off is drawn missed") << QPoint(300, 0) << QVector<int>{4};
+    }
+    void aMissedInnerTargetIsShownAndTheUploadStaysTheSame() {
+        QFETCH(QPoint, centreOff);
+        QFETCH(QVector<int>, drawnMissed);
+        addFrame();
+        DialogDriver driver;
+        driver.aimOff.insert(4, centreOff);
+        ModalAnswerer answerer;
+        form->StartCalibrate_5_1();
+        QCOMPARE(driver.drawnMissed, drawnMissed);
+        QCOMPARE(bytesOf(virtual_frame::events(virtual_frame::Event::Kind::Write).back(), 3, 36), projectiveOnTarget);
+        QCOMPARE(answerer.boxes().size(), 1);
+        QCOMPARE(answerer.boxes()[0].text, QStringLiteral("校准已更新!"));
+        // The saved run's box carries the check's line, as the target window showed it.
+        QVERIFY(answerer.boxes()[0].informativeText.contains(driver.detail));
+        QVERIFY(driver.detail.startsWith(drawnMissed.isEmpty() ? QStringLiteral("内点最大偏差 ")
+                                                               : QStringLiteral("可能未点准: 第 5 点 (偏离 ")));
+    }
+
+    // Every other screen is covered during the run; a touch on a cover is not stored, and both the cover and the
+    // target window say where it went. The covers leave with the run.
+    void otherScreensAreCoveredAndTheirTouchesRefused() {
+        if (!multipleScreens())
+            QSKIP("needs a second screen (two_screens.json)");
+        addFrame();
+        DialogDriver driver;
+        driver.touchCover = true;
+        driver.ending = Ending::NotSave;
+        ModalAnswerer answerer;
+        form->StartCalibrate_4_1();
+        QCOMPARE(driver.covers, (QVector<QRect>{QRect(1920, 0, 1280, 1024)}));
+        QCOMPARE(driver.doneAfterCoverTouch, 0);
+        QVERIFY(driver.coverText.startsWith(
+            QStringLiteral("正在校准屏幕 1 (left)\n\n刚才的触摸落在了这个屏幕 (屏幕 2) 上")));
+        QVERIFY(driver.detail.contains(Dialog::touchOnOtherScreenNotice(2)));
+        QCOMPARE(writtenCodes(), (Codes{0x51, 0x77}));
+        for (QWidget *window : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<CoverWindow *>(window));
     }
 
     void touchesSlightlyOffTargetAreSaved() {

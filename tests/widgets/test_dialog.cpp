@@ -260,6 +260,46 @@ private slots:
         QCOMPARE(dialog.ui->label_Comment->text(), QStringLiteral("是否保存该次校准结果?"));
     }
 
+    // The second line: progress while collecting, the check once complete; a run with a target that looks missed
+    // draws it red and makes "不保存" the default, without taking "保存" away.
+    void secondLineShowsProgressThenTheCheck() {
+        Dialog dialog(0, 0, 1920, 1080, 9, &owner);
+        auto *detail = dialog.findChild<QLabel *>(QStringLiteral("label_Detail"));
+        QVERIFY(detail);
+        QCOMPARE(detail->text(), QStringLiteral("第 1 点,共 9 点 · 按 Esc 放弃"));
+        QVERIFY(detail->geometry().top() > dialog.ui->label_Comment->geometry().bottom());
+        QVERIFY(detail->geometry().bottom() < dialog.ui->pushButton_Save->geometry().top());
+        TouchPointTable checked{};
+        dialog.setCompletionCheck([&checked](const TouchPointTable &touches) {
+            checked = touches;
+            calibration::RunCheck check;
+            check.verdict = calibration::RunCheck::Verdict::TargetsMissed;
+            check.millimetresMeasured = true;
+            check.missed = {{4, 300, 189}};
+            return check;
+        });
+        const QVector<QPoint> targets = targetsOf(9);
+        for (int k = 0; k < 3; ++k)
+            tap(&dialog, targets[k]);
+        QCOMPARE(detail->text(), QStringLiteral("第 4 点,共 9 点 · 按 Esc 放弃"));
+        dialog.addNotice(Dialog::touchOnOtherScreenNotice(2));
+        dialog.addNotice(Dialog::touchOnOtherScreenNotice(2));
+        QCOMPARE(detail->text().count(QStringLiteral("屏幕 2")), 1);
+        for (int k = 3; k < 9; ++k)
+            tap(&dialog, targets[k]);
+
+        QCOMPARE(checked[8].x, units(targets[8]).x);  // checked with the complete table
+        QCOMPARE(dialog.runCheck().missed.size(), 1);
+        QVERIFY(detail->text().startsWith(
+            QStringLiteral("可能未点准: 第 5 点 (偏离 189.0 mm), 建议不保存并重新校准\n有触摸落在了屏幕 2 上")));
+        QVERIFY(dialog.ui->pushButton_NotSave->isDefault());
+        QVERIFY(!dialog.ui->pushButton_Save->isDefault());
+        QVERIFY(!dialog.ui->pushButton_Save->isHidden());
+        const QImage image = dialog.grab().toImage();
+        QVERIFY(lineColourNear(image, targets[4] + QPoint(25, 0), QColor(Qt::red)));
+        QVERIFY(sameColour(image, targets[3] + QPoint(25, 0), QColor(Qt::gray)));
+    }
+
     void saveAcceptsAndEscapeRejects_data() {
         QTest::addColumn<int>("ending");  // 0 save, 1 do not save, 2 Escape while collecting
         QTest::addColumn<int>("result");

@@ -1,0 +1,40 @@
+#include "calibration/cover_window.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+CoverWindow::CoverWindow(int screenNumber, int calibratedNumber, const QString &calibratedName, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      m_screenNumber(screenNumber),
+      m_calibrating(calibratingText(calibratedNumber, calibratedName)) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Cover"));
+    auto *label = new QLabel(m_calibrating, this);
+    label->setObjectName(QStringLiteral("label_Cover"));
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    QFont font = label->font();
+    font.setPointSize(16);
+    label->setFont(font);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(60, 60, 60, 60);
+    layout->addWidget(label);
+}
+
+QString CoverWindow::calibratingText(int calibratedNumber, const QString &calibratedName) {
+    if (calibratedName.isEmpty())
+        return tr("正在校准屏幕 %1").arg(calibratedNumber);
+    return tr("正在校准屏幕 %1 (%2)").arg(calibratedNumber).arg(calibratedName);
+}
+
+void CoverWindow::mouseReleaseEvent(QMouseEvent *event) {
+    event->accept();
+    auto *label = findChild<QLabel *>(QStringLiteral("label_Cover"));
+    label->setText(m_calibrating + QStringLiteral("\n\n") +
+                   tr("刚才的触摸落在了这个屏幕 (屏幕 %1) 上。\n触摸框似乎被映射到了错误的屏幕或整个桌面, "
+                      "这次触摸没有被采用。\n详情请运行 orvessa-frame list")
+                       .arg(m_screenNumber));
+    label->setStyleSheet(QStringLiteral("color: red"));
+    emit touched(m_screenNumber);
+}
