@@ -79,25 +79,10 @@ std::vector<TouchPoint> targetReferences(int targetCount) {
 // same linear equations the four-corner solution states exactly.
 std::optional<simulation::Correction> fitAllTargets(const TouchPointTable &touches, int targetCount) {
     const std::vector<TouchPoint> references = targetReferences(targetCount);
-    double normal[8][8] = {};
-    double rhs[8] = {};
-    for (std::size_t k = 0; k < references.size(); ++k) {
-        const double x = touches[k].x;
-        const double y = touches[k].y;
-        const double X = references[k].x;
-        const double Y = references[k].y;
-        const double rows[2][8] = {{x, y, 1, 0, 0, 0, -X * x, -X * y}, {0, 0, 0, x, y, 1, -Y * x, -Y * y}};
-        const double sides[2] = {X, Y};
-        for (int r = 0; r < 2; ++r)
-            for (int i = 0; i < 8; ++i) {
-                for (int j = 0; j < 8; ++j)
-                    normal[i][j] += rows[r][i] * rows[r][j];
-                rhs[i] += rows[r][i] * sides[r];
-            }
-    }
-    if (!calibration::solveInPlace(normal, rhs))
+    const auto fit = calibration::fitProjective(references.data(), touches.data(), references.size());
+    if (!fit)
         return std::nullopt;
-    return correctionOf(rhs);
+    return correctionOf(fit->data());
 }
 
 simulation::Correction fivePointAffine(const simulation::Homography &mapping, double noise, std::mt19937 &random) {
