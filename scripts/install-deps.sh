@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   libhidapi-dev libhidapi-hidraw0
   libumockdev-dev umockdev
-  xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
+  xvfb xdotool x11-utils x11-xserver-utils imagemagick fonts-wqy-microhei
   dpkg-dev file desktop-file-utils             # the Debian package (scripts/package-test.sh): shlibdeps, launcher check
   help2man                                     # orvessa-frame's manual page, rendered from its --help
   clang libclang-rt-14-dev clang-tidy python3  # fuzzers (scripts/fuzz.sh), the lint (scripts/test.sh --lint)

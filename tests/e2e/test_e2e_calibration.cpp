@@ -31,6 +31,20 @@ const QPoint notSaveButton(880 + 80, 482 + 25);  // "不保存" just below it
 const QString coefficientBytesOnTargets =
     QStringLiteral("49 00 10 00 00 00 00 00 6D 09 00 00 00 00 00 00 49 00 10 00 6E 11 00 00 00 00 00 00 00 00 00 00");
 
+// The targets of a 9-target run on this screen, row by row.
+const Taps nineTargets{{287, 161},  {960, 161}, {1631, 161}, {287, 540}, {960, 540},
+                       {1631, 540}, {287, 917}, {960, 917},  {1631, 917}};
+const Taps fourTargets{{287, 161}, {1631, 161}, {287, 917}, {1631, 917}};
+
+// Pixels of pure red around @p target, where a target drawn as missed has its circle and cross.
+int redPixelsAround(const QImage &image, QPoint target) {
+    int red = 0;
+    for (int y = target.y() - 32; y <= target.y() + 32; ++y)
+        for (int x = target.x() - 32; x <= target.x() + 32; ++x)
+            red += image.pixelColor(x, y) == QColor(Qt::red);
+    return red;
+}
+
 // The corners of a run's taps, in the order the correction takes them: top-left, top-right, bottom-right,
 // bottom-left. Targets are numbered row by row from the top.
 CornerTouches cornerTouches(const Taps &taps, int columns) {
@@ -206,6 +220,106 @@ private slots:
         ExpectedUpload expected = expectedProjectiveUpload(0xA3, cornerTouches(onTargets, 3));
         checkRefitted(program, cornerTouches(onTargets, 3), expected);
         QVERIFY2(record.everyOpenClosed(), qPrintable(record.text()));
+    }
+
+    // The check before the save question: a target touched far off is drawn red while the others stay grey, and
+    // saving anyway uploads exactly what the corners give.
+    void aMissedTargetIsShownBeforeSaving_data() {
+        QTest::addColumn<QPoint>("centreOff");
+        QTest::newRow("a clean run draws nothing red") << QPoint();
+        QTest::newRow("target 5 touched 300 px off is drawn red") << QPoint(300, 0);
+    }
+    void aMissedTargetIsShownBeforeSaving() {
+        QFETCH(QPoint, centreOff);
+        ProgramUnderTest program(xserver.display(), "[config]\nlanguage=2\n");
+        const QRect mainWindow = startProgram(program);
+        QVERIFY2(!mainWindow.isEmpty(), qPrintable(program.diagnosis()));
+        Taps taps = nineTargets;
+        taps[4] += centreOff;
+        QVERIFY(openTargets(mainWindow, MainButton::Calibrate9));
+        QVERIFY(tap(taps));
+        const bool missed = !centreOff.isNull();
+        // The window repaints after the last touch: wait for the save button, then look.
+        QImage image;
+        QVERIFY(pollUntil(
+            [&] {
+                image = desktop->screenshot();
+                return !image.isNull() && image.pixelColor(saveButton) != image.pixelColor(QPoint(100, 1000)) &&
+                       (redPixelsAround(image, nineTargets[4]) > 100) == missed;
+            },
+            10000));
+        for (int k = 0; k < 9; ++k)
+            if (k != 4 || !missed)
+                QCOMPARE(redPixelsAround(image, nineTargets[k]), 0);
+        QVERIFY(desktop->click(saveButton));
+        QVERIFY2(desktop->answerBox(QStringLiteral("OK"), QStringLiteral("Return")), "no \"OK\" box after saving");
+        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, 1), 10000);
+        QCOMPARE(hexBytes(program.record().reports(0x61).value(0).mid(3, 32)), coefficientBytesOnTargets);
+    }
+
+    // Each run starts with a fresh memory of the last touch: the user touches target 1, abandons with Escape and
+    // starts again, touching exactly the same spots; the new run takes all of them.
+    void aRunAfterAnAbandonedFirstTouchCompletes() {
+        ProgramUnderTest program(xserver.display(), "[config]\nlanguage=2\n");
+        const QRect mainWindow = startProgram(program);
+        QVERIFY2(!mainWindow.isEmpty(), qPrintable(program.diagnosis()));
+        const WindowId abandoned = openTargets(mainWindow, MainButton::Calibrate4);
+        QVERIFY(abandoned);
+        QVERIFY(tap({fourTargets[0]}));
+        QVERIFY(desktop->pressUntilGone(abandoned, QStringLiteral("Escape")));
+        QVERIFY2(desktop->answerBox(QStringLiteral("Error"), QStringLiteral("Return")), "no \"Error\" box");
+        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, 1), 10000);
+
+        calibrateAndSave(mainWindow, MainButton::Calibrate4, fourTargets);
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, 2), 10000);
+        const FrameRecord record = program.record();
+        QCOMPARE(record.commandCodes(), QByteArray("\x51\x77\x51\x61"));
+        QCOMPARE(hexBytes(record.reports(0x61).value(0).mid(3, 32)), coefficientBytesOnTargets);
+    }
+
+    // A desktop of two monitors: while the first is calibrated, the second is covered; a click there (where a frame
+    // mapped to the wrong screen sends its touches) is not stored, and the cover says so in red.
+    void aTouchOnAnotherScreenIsNotStored() {
+        XServer twoMonitors;
+        QVERIFY(twoMonitors.start(QSize(3200, 1080)));
+        QVERIFY(twoMonitors.splitIntoMonitors({QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}));
+        Desktop desk(twoMonitors.display());
+        ProgramUnderTest program(twoMonitors.display(), "[config]\nlanguage=2\n");
+        QVERIFY(program.isInstalled());
+        desk.followProcess(program.launch()->processId());
+        const WindowId main = desk.waitForWindow(mainWindowTitle);
+        QVERIFY2(main, qPrintable(program.diagnosis()));
+        const QRect mainWindow = desk.geometry(main);
+        QVERIFY(QRect(0, 0, 1920, 1080).contains(mainWindow));
+
+        QVERIFY(desk.click(buttonCentre(mainWindow, MainButton::Calibrate4)));
+        const WindowId targets = desk.waitForWindow(targetWindowTitle);
+        const WindowId cover = desk.waitForWindow(QStringLiteral("^Cover$"));
+        QVERIFY(targets && cover);
+        QCOMPARE(desk.geometry(targets), QRect(0, 0, 1920, 1080));
+        QCOMPARE(desk.geometry(cover), QRect(1920, 0, 1280, 1024));
+        const QRect coverArea(1920, 0, 1280, 1024);
+        const auto redOnCover = [&] {
+            const QImage image = desk.screenshot();
+            int red = 0;
+            for (int y = coverArea.top(); y < coverArea.bottom(); y += 2)
+                for (int x = coverArea.left(); x < coverArea.right(); x += 2)
+                    red += image.pixelColor(x, y) == QColor(Qt::red);
+            return red;
+        };
+        QCOMPARE(redOnCover(), 0);
+        QVERIFY(desk.click(QPoint(2560, 800)));
+        QVERIFY(pollUntil([&] { return redOnCover() > 50; }, 10000));
+
+        for (const QPoint &target : fourTargets)
+            QVERIFY(desk.click(target));
+        QVERIFY(desk.click(saveButton));
+        QVERIFY2(desk.answerBox(QStringLiteral("OK"), QStringLiteral("Return")), "no \"OK\" box after saving");
+        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, 1), 10000);
+        QCOMPARE(hexBytes(program.record().reports(0x61).value(0).mid(3, 32)), coefficientBytesOnTargets);
+        QVERIFY(desk.visibleWindows(QStringLiteral("^Cover$")).isEmpty());
     }
 
     void notSavingAbandonsTheCalibration_data() {

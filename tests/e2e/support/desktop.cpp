@@ -47,6 +47,21 @@ bool Desktop::xdotool(const QStringList &arguments, QString *output) const {
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
+QImage Desktop::screenshot() const {
+    QProcess import;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_display);
+    import.setProcessEnvironment(environment);
+    import.start(QStringLiteral("import"), {QStringLiteral("-silent"), QStringLiteral("-window"),
+                                            QStringLiteral("root"), QStringLiteral("png:-")});
+    if (!import.waitForFinished(20000)) {
+        import.kill();
+        import.waitForFinished(1000);
+        return {};
+    }
+    return QImage::fromData(import.readAllStandardOutput(), "PNG");
+}
+
 QList<WindowId> Desktop::visibleWindows(const QString &titlePattern) const {
     QStringList arguments{QStringLiteral("search"), QStringLiteral("--onlyvisible")};
     if (m_pid)  // both the process and the title, where xdotool would take either

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -58,6 +59,9 @@ public:
     /// Answers the message box titled exactly @p title with @p key (see pressUntilGone). False when no box
     /// appeared within @p timeoutMs or it did not close.
     bool answerBox(const QString &title, const QString &key, int timeoutMs = 15000) const;
+
+    /// What the whole screen shows now (ImageMagick's import); a null image when it could not be read.
+    QImage screenshot() const;
 
 private:
     bool xdotool(const QStringList &arguments, QString *output = nullptr) const;

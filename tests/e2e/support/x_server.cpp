@@ -38,3 +38,29 @@ bool XServer::start(QSize screenSize) {
     m_display = QLatin1Char(':') + QString::fromLatin1(m_process.readLine().trimmed());
     return true;
 }
+
+bool XServer::splitIntoMonitors(const QList<QRect> &monitors) {
+    for (int i = 0; i < monitors.size(); ++i) {
+        const QRect &m = monitors[i];
+        const auto millimetres = [](int pixels) { return qRound(pixels * 25.4 / 96); };
+        // The first monitor takes over the server's one output, so that it no longer counts as a monitor of its own.
+        const QStringList arguments{QStringLiteral("--setmonitor"), QStringLiteral("M%1").arg(i + 1),
+                                    QStringLiteral("%1/%2x%3/%4+%5+%6")
+                                        .arg(m.width())
+                                        .arg(millimetres(m.width()))
+                                        .arg(m.height())
+                                        .arg(millimetres(m.height()))
+                                        .arg(m.x())
+                                        .arg(m.y()),
+                                    i == 0 ? QStringLiteral("screen") : QStringLiteral("none")};
+        QProcess xrandr;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        xrandr.setProcessEnvironment(environment);
+        xrandr.setStandardOutputFile(QProcess::nullDevice());
+        xrandr.start(QStringLiteral("xrandr"), arguments);
+        if (!xrandr.waitForFinished(10000) || xrandr.exitCode() != 0)
+            return false;
+    }
+    return true;
+}

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QProcess>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -19,6 +21,10 @@ public:
 
     /// Starts the server with one screen of @p screenSize at 24 bits; false when it is not ready within 10 s.
     bool start(QSize screenSize);
+
+    /// Divides the running server's screen into RandR monitors (xrandr --setmonitor), as a desktop of several
+    /// displays shows it to programs started afterwards: each of @p monitors, in order, at 96 dpi.
+    bool splitIntoMonitors(const QList<QRect> &monitors);
 
     /// The display name to put in DISPLAY, ":N"; empty before a successful start.
     QString display() const { return m_display; }
