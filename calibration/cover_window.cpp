@@ -4,22 +4,36 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-CoverWindow::CoverWindow(int screenNumber, int calibratedNumber, const QString &calibratedName, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
-      m_screenNumber(screenNumber),
-      m_calibrating(calibratingText(calibratedNumber, calibratedName)) {
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowTitle(QStringLiteral("Cover"));
-    auto *label = new QLabel(m_calibrating, this);
-    label->setObjectName(QStringLiteral("label_Cover"));
+namespace {
+
+QLabel *coverLabel(const QString &name, QWidget *cover) {
+    auto *label = new QLabel(cover);
+    label->setObjectName(name);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     QFont font = label->font();
     font.setPointSize(16);
     label->setFont(font);
+    return label;
+}
+
+}  // namespace
+
+CoverWindow::CoverWindow(int screenNumber, int calibratedNumber, const QString &calibratedName, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      m_screenNumber(screenNumber),
+      m_touched(coverLabel(QStringLiteral("label_Touched"), this)) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Cover"));
+    QLabel *calibrating = coverLabel(QStringLiteral("label_Cover"), this);
+    calibrating->setText(calibratingText(calibratedNumber, calibratedName));
+    m_touched->setStyleSheet(QStringLiteral("color: red"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(60, 60, 60, 60);
-    layout->addWidget(label);
+    layout->addStretch();
+    layout->addWidget(calibrating);
+    layout->addWidget(m_touched);
+    layout->addStretch();
 }
 
 QString CoverWindow::calibratingText(int calibratedNumber, const QString &calibratedName) {
@@ -30,11 +44,8 @@ QString CoverWindow::calibratingText(int calibratedNumber, const QString &calibr
 
 void CoverWindow::mouseReleaseEvent(QMouseEvent *event) {
     event->accept();
-    auto *label = findChild<QLabel *>(QStringLiteral("label_Cover"));
-    label->setText(m_calibrating + QStringLiteral("\n\n") +
-                   tr("刚才的触摸落在了这个屏幕 (屏幕 %1) 上。\n触摸框似乎被映射到了错误的屏幕或整个桌面, "
-                      "这次触摸没有被采用。\n详情请运行 orvessa-frame list")
-                       .arg(m_screenNumber));
-    label->setStyleSheet(QStringLiteral("color: red"));
+    m_touched->setText(tr("刚才的触摸落在了这个屏幕 (屏幕 %1) 上。\n触摸框似乎被映射到了错误的屏幕或整个桌面, "
+                          "这次触摸没有被采用。\n详情请运行 orvessa-frame list")
+                           .arg(m_screenNumber));
     emit touched(m_screenNumber);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+class QLabel;
 class QMouseEvent;
 
 /// A plain window over a screen that is not being calibrated, while the target window covers the one that is. It
@@ -31,5 +32,5 @@ protected:
 
 private:
     int m_screenNumber;
-    QString m_calibrating;
+    QLabel *m_touched;
 };

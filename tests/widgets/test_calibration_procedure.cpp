@@ -83,7 +83,8 @@ private:
         if (touchCover && !dialog->findChildren<CoverWindow *>().isEmpty()) {
             CoverWindow *cover = dialog->findChildren<CoverWindow *>().first();
             touchInput::tap(cover, cover->rect().center());
-            coverText = cover->findChild<QLabel *>()->text();
+            coverText = cover->findChild<QLabel *>(QStringLiteral("label_Cover"))->text() + QLatin1Char('|') +
+                        cover->findChild<QLabel *>(QStringLiteral("label_Touched"))->text();
             doneAfterCoverTouch = dialog->targetsDone;
         }
         for (const QPoint &point : points)
@@ -409,8 +410,8 @@ private slots:
         form->StartCalibrate_4_1();
         QCOMPARE(driver.covers, (QVector<QRect>{QRect(1920, 0, 1280, 1024)}));
         QCOMPARE(driver.doneAfterCoverTouch, 0);
-        QVERIFY(driver.coverText.startsWith(
-            QStringLiteral("正在校准屏幕 1 (left)\n\n刚才的触摸落在了这个屏幕 (屏幕 2) 上")));
+        QVERIFY(
+            driver.coverText.startsWith(QStringLiteral("正在校准屏幕 1 (left)|刚才的触摸落在了这个屏幕 (屏幕 2) 上")));
         QVERIFY(driver.detail.contains(Dialog::touchOnOtherScreenNotice(2)));
         QCOMPARE(writtenCodes(), (Codes{0x51, 0x77}));
         for (QWidget *window : QApplication::topLevelWidgets())
