@@ -33,8 +33,9 @@ echo
 "$build/bin/bench_idle" "$idle_seconds"
 
 # The micro-benchmarks of the device link and the calibration (Google Benchmark), and the calibration accuracy
-# table, and the double-click store of each desktop; they need no display.
-for program in bench_device bench_calibration calibration_accuracy bench_desktop_settings; do
+# table, the check of a finished run against missed targets, and the double-click store of each desktop; they need
+# no display.
+for program in bench_device bench_calibration calibration_accuracy miss_detection bench_desktop_settings; do
   [[ -x "$build/bin/$program" ]] || continue
   echo
   echo "== $program"
