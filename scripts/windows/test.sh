@@ -170,6 +170,14 @@ stop() {
   poll 10 gone_process "$1" || true
 }
 
+# Whether the screen shows pure red around ($1, $2), where a target drawn as missed has its circle and cross.
+red_around() {
+  local red
+  red=$(import -silent -window root png:- | convert png:- -crop 64x64+$(($1 - 32))+$(($2 - 32)) +repage \
+    -fill black +opaque red -fill white -opaque red -format '%[fx:round(mean*w*h)]' info:)
+  ((red > 100))
+}
+
 # The written reports of a frame record, one line of hexadecimal bytes each.
 writes() { sed -n 's/^write .* bytes=//p' "$1/record.txt"; }
 lines_of() { grep -c -E "$2" "$1/record.txt" || true; }
@@ -294,13 +302,53 @@ else
   expect "the upload equals the Linux end-to-end expectation" "$(writes "$program" | sed -n 2p)" "$upload"
   expect "one 1.5 s wait before the open, skipped" "$(xargs <"$program/waits.txt")" "wait 1500"
 
+  # A 9-point run whose centre target is touched 300 px off: the target is drawn red before the save question, and
+  # saving anyway sends the same upload, since the corners alone make it.
+  read -r x y < <(button "$window" 1)
+  click "$x" "$y"
+  targets=$(wait_window '^Dialog$' "$first") || targets=""
+  for tap in "287 161" "960 161" "1631 161" "287 540" "1260 540" "1631 540" "287 917" "960 917" "1631 917"; do
+    read -r x y <<<"$tap"
+    click "$x" "$y"
+    sleep 0.2
+  done
+  if poll 10 red_around 960 540; then pass "a missed target is drawn red"; else fail "a missed target is drawn red"; fi
+  if red_around 287 540; then fail "a target touched right is not drawn red"; else pass "a target touched right is not drawn red"; fi
+  click 960 437  # "保存"
+  answer_box OK Return || fail "\"OK\" box after saving"
+  poll 10 grep -q '^close handle=2' "$program/record.txt" || true
+  expect "the upload of a run with a missed inner target is the corners' upload" "$(writes "$program" | sed -n 4p)" \
+    "$upload"
+
+  # The first touch of a run, Escape, and a new run touching the very same spots: every one of them is taken.
+  read -r x y < <(button "$window" 0)
+  click "$x" "$y"
+  targets=$(wait_window '^Dialog$' "$first") || targets=""
+  click 287 161
+  sleep 0.3
+  xdotool key Escape
+  answer_box Error Return || fail "\"Error\" box after Escape"
+  click "$x" "$y"
+  targets=$(wait_window '^Dialog$' "$first") || targets=""
+  for tap in "287 161" "1631 161" "287 917" "1631 917"; do
+    read -r x y <<<"$tap"
+    click "$x" "$y"
+    sleep 0.2
+  done
+  click 960 437  # "保存"
+  answer_box OK Return || fail "\"OK\" box after a run that follows an abandoned one"
+  poll 10 grep -q '^close handle=4' "$program/record.txt" || true
+  expect "a run after an abandoned first touch: abandon, then the same upload" \
+    "$(writes "$program" | sed -n '5,7p' | cut -c 1-8 | xargs)" "A3 55 51 A3 55 77 A3 55 51"
+  expect "... and its upload" "$(writes "$program" | sed -n 8p)" "$upload"
+
   # Clearing, answered Yes (the default).
   read -r x y < <(button "$window" 4)
   click "$x" "$y"
   answer_box '确认对话框' Return || fail "clear question"
   answer_box OK Return || fail "\"OK\" box after clearing"
-  poll 10 grep -q '^close handle=2' "$program/record.txt" || true
-  expect "clear report" "$(writes "$program" | sed -n 3p)" "A3 55 88 FF$(printf ' 00%.0s' {1..59})"
+  poll 10 grep -q '^close handle=5' "$program/record.txt" || true
+  expect "clear report" "$(writes "$program" | sed -n 9p)" "A3 55 88 FF$(printf ' 00%.0s' {1..59})"
   expect "every open closed" "$(lines_of "$program" '^open .*handle=')" "$(lines_of "$program" '^close ')"
 
   # The double-click optimisation against the registry. The question has no escape button and Return picks
@@ -497,7 +545,9 @@ status=0
 expect "silent uninstall" "$status" 0
 gone() { [[ ! -e "$installed" ]]; }
 if poll 60 gone; then pass "no file left"; else fail "no file left" "$(find "$installed" | tr '\n' ' ')"; fi
-if [[ -e "$shortcut" ]]; then fail "no shortcut left"; else pass "no shortcut left"; fi
+no_shortcut() { [[ ! -e "$shortcut" ]]; }
+# The uninstaller removes the shortcut after the program's folder: wait for it as for the files.
+if poll 30 no_shortcut; then pass "no shortcut left"; else fail "no shortcut left"; fi
 if reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' Vantrel >/dev/null; then
   fail "no Vantrel value left"
 else
