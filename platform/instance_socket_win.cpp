@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -13,10 +14,16 @@ QString instanceSocketName(const QString &executableFileName) {
     return executableFileName;
 }
 
-bool instanceAnswers(const QString &name, int timeoutMs) {
+bool instanceAnswers(const QString &name, int timeoutMs, const QByteArray &message) {
     QLocalSocket socket;
     socket.connectToServer(name, QIODevice::ReadWrite);
-    return socket.waitForConnected(timeoutMs);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    if (!message.isEmpty()) {
+        socket.write(message);
+        socket.waitForBytesWritten(timeoutMs);
+    }
+    return true;
 }
 
 struct InstanceServer::Private {
@@ -38,13 +45,19 @@ bool InstanceServer::nameInUse() const {
     return d->server->serverError() == QAbstractSocket::AddressInUseError;
 }
 
-bool InstanceServer::takeConnection(int waitMs) {
+std::optional<QByteArray> InstanceServer::takeConnection(int waitMs) {
     QLocalSocket *socket = d->server->nextPendingConnection();
     if (!socket)
-        return false;
-    socket->waitForReadyRead(waitMs);
+        return std::nullopt;
+    // Until the peer closes, for at most waitMs in all and maxInstanceMessageBytes.
+    QByteArray message;
+    const QDeadlineTimer deadline(waitMs);
+    while (message.size() < maxInstanceMessageBytes && socket->state() == QLocalSocket::ConnectedState &&
+           socket->waitForReadyRead(int(deadline.remainingTime())))
+        message += socket->read(maxInstanceMessageBytes - message.size());
+    message += socket->read(maxInstanceMessageBytes - message.size());
     delete socket;
-    return true;
+    return message;
 }
 
 bool clearStaleInstanceSocket(const QString &) {
