@@ -1,0 +1,203 @@
+#include <QtTest>
+
+#include <memory>
+
+#include "orvessa_version.h"
+#include "support/desktop.h"
+#include "support/expected_upload.h"
+#include "support/frame_record.h"
+#include "support/program_under_test.h"
+#include "support/wayland_session.h"
+
+// The real program natively on Wayland (Qt's wayland platform) in a headless sway with two outputs, 1920 x 1080 at
+// (0, 0) and 1280 x 1024 at (1920, 0), used as a user would: clicks of a virtual pointer, keys of a virtual keyboard,
+// and checked by where the compositor put its windows (swaymsg -t get_tree) and what reached the virtual frame.
+
+namespace {
+
+using Taps = QList<QPoint>;
+
+const QString mainWindowTitle = QRegularExpression::escape(QStringLiteral("Ver " ORVESSA_VERSION));
+const QString targetWindowTitle = QStringLiteral("^Dialog$");
+const QString bannerTitle = QStringLiteral("^校准将在此屏幕进行");
+const QRect firstOutput(0, 0, 1920, 1080);
+const QRect secondOutput(1920, 0, 1280, 1024);
+
+const QString swayConfiguration = QStringLiteral(
+    "output HEADLESS-1 mode 1920x1080 position 0 0\n"
+    "output HEADLESS-2 mode 1280x1024 position 1920 0\n"
+    "xwayland disable\n");
+
+// Taps on the four corner targets of a 4-point run: the X11 test's on the first output, where the target window
+// draws them on the second (0.15 and 0.85 of the size, truncated).
+Taps cornerTargets(const QRect &output) {
+    if (output == firstOutput)
+        return {{287, 161}, {1631, 161}, {287, 917}, {1631, 917}};
+    const QPoint origin = output.topLeft();
+    return {origin + QPoint(191, 153), origin + QPoint(1087, 153), origin + QPoint(191, 870),
+            origin + QPoint(1087, 870)};
+}
+
+// "保存" on a target window covering @p output: 161 x 50, centred across, at 0.382 of the height.
+QPoint saveButton(const QRect &output) {
+    return output.topLeft() + QPoint(output.width() / 2, int(output.height() * 0.382) + 25);
+}
+
+CornerTouches cornerTouches(const Taps &taps, const QRect &output) {
+    const auto units = [&](int i) { return calibrationUnits(taps[i] - output.topLeft(), output.size()); };
+    return {units(0), units(1), units(3), units(2)};
+}
+
+}  // namespace
+
+class TestE2eWayland : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WaylandSession> session;
+
+    std::unique_ptr<ProgramUnderTest> install() {
+        auto program = std::make_unique<ProgramUnderTest>(QString(), "[config]\nlanguage=2\n");
+        program->setVariable(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        program->setVariable(QStringLiteral("WAYLAND_DISPLAY"), session->display());
+        program->setVariable(QStringLiteral("XDG_ACTIVATION_TOKEN"), QString());
+        return program;
+    }
+
+    // Starts the program with the keyboard on @p output and waits for its main window there.
+    WaylandView start(ProgramUnderTest &program, qint64 &pid, const QString &output = QStringLiteral("HEADLESS-1")) {
+        if (!program.isInstalled() || !session->command(QStringLiteral("focus output ") + output))
+            return {};
+        pid = program.launch()->processId();
+        return session->waitForView(pid, mainWindowTitle);
+    }
+
+    WaylandView openTargets(qint64 pid, const WaylandView &mainWindow) {
+        if (!session->click(mainWindow.content.topLeft() + QPoint(190, 55)))  // "4点校准开始"
+            return {};
+        return session->waitForView(pid, targetWindowTitle);
+    }
+
+    // The compositor focuses a new box on the focused output a moment after it maps it.
+    bool answerBox(qint64 pid, const QString &title) {
+        const QString pattern = QStringLiteral("^%1$").arg(title);
+        return pollUntil([&] { return session->waitForView(pid, pattern).focused; }, 10000) &&
+               session->key(QStringLiteral("Return")) && session->waitUntilGone(pid, pattern);
+    }
+
+    void calibrateOn(ProgramUnderTest &program, qint64 pid, const WaylandView &mainWindow, const QRect &output) {
+        const WaylandView targets = openTargets(pid, mainWindow);
+        QVERIFY2(targets.fullScreen, qPrintable(program.diagnosis()));
+        QCOMPARE(targets.content, output);
+        // The program learns that the window is on the screen a moment after the compositor shows it.
+        QTest::qWait(500);
+        for (const QPoint &tap : cornerTargets(output))
+            QVERIFY(session->click(tap));
+        QVERIFY(session->click(saveButton(output)));
+        QVERIFY2(answerBox(pid, QStringLiteral("OK")), "no \"OK\" box after saving");
+        QTRY_COMPARE_WITH_TIMEOUT(program.record().ofKind(QStringLiteral("close")).size(), 1, 10000);
+        const ExpectedUpload expected = expectedProjectiveUpload(0xA3, cornerTouches(cornerTargets(output), output));
+        QVERIFY(expected.clear);
+        QCOMPARE(program.record().commandCodes(), QByteArray("\x51\x61"));
+        QCOMPARE(hexBytes(program.record().reports(0x61).value(0)), hexBytes(expected.bytes));
+    }
+
+private slots:
+    void initTestCase() {
+        if (!WaylandSession::toolsInstalled())
+            QSKIP("needs sway, swaymsg and wtype (scripts/install-deps.sh installs them)");
+        session = std::make_unique<WaylandSession>();
+        QVERIFY(session->start(swayConfiguration));
+        QCOMPARE(session->outputs().size(), 2);
+        QCOMPARE(session->outputs().value(1).second, secondOutput);
+    }
+
+    void targetsOpenOnTheMainWindowsOutput() {
+        auto program = install();
+        qint64 pid = 0;
+        const WaylandView mainWindow = start(*program, pid);
+        QVERIFY2(mainWindow.pid, qPrintable(program->diagnosis()));
+        QCOMPARE(mainWindow.output, QStringLiteral("HEADLESS-1"));
+        // A fixed size makes sway float the window at its own size instead of tiling it over the output.
+        QCOMPARE(mainWindow.content.size(), QSize(380, 524));
+        // The same taps as the X11 test's "taps on the targets": the same bytes.
+        calibrateOn(*program, pid, mainWindow, firstOutput);
+        QCOMPARE(hexBytes(program->record().reports(0x61).value(0).mid(3, 32)),
+                 QStringLiteral("49 00 10 00 00 00 00 00 6D 09 00 00 00 00 00 00 49 00 10 00 6E 11 00 00 00 00 00 00 "
+                                "00 00 00 00"));
+    }
+
+    void returnChoosesTheNextOutput() {
+        auto program = install();
+        qint64 pid = 0;
+        const WaylandView mainWindow = start(*program, pid);
+        QVERIFY2(mainWindow.focused, qPrintable(program->diagnosis()));
+        QVERIFY(session->key(QStringLiteral("Return")));
+        const WaylandView banner = session->waitForView(pid, bannerTitle);
+        QCOMPARE(banner.title, QStringLiteral("校准将在此屏幕进行: 屏幕 2 · HEADLESS-2 · 1280 × 1024"));
+        QCOMPARE(banner.output, QStringLiteral("HEADLESS-2"));
+        QVERIFY(!banner.focused);
+        QVERIFY(session->waitForView(pid, mainWindowTitle).focused);
+        QTRY_VERIFY_WITH_TIMEOUT(session->waitUntilGone(pid, bannerTitle, 0), 5000);
+        // The main window stays where it was; the targets go where Return pointed.
+        QCOMPARE(session->waitForView(pid, mainWindowTitle).output, QStringLiteral("HEADLESS-1"));
+        calibrateOn(*program, pid, mainWindow, secondOutput);
+    }
+
+    void secondLaunchBringsTheWindowForward_data() {
+        QTest::addColumn<bool>("withToken");
+        QTest::addColumn<bool>("targetsOpen");
+        QTest::newRow("with a launcher's token: the main window") << true << false;
+        QTest::newRow("with a launcher's token: the open target window above it") << true << true;
+        QTest::newRow("without a token the compositor keeps its focus") << false << false;
+    }
+    void secondLaunchBringsTheWindowForward() {
+        QFETCH(bool, withToken);
+        QFETCH(bool, targetsOpen);
+        // What an activation request does is the compositor's rule: sway's default only marks the window urgent.
+        QVERIFY(session->command(QStringLiteral("focus_on_window_activation focus")));
+        const auto restore =
+            qScopeGuard([&] { session->command(QStringLiteral("focus_on_window_activation urgent")); });
+        auto program = install();
+        qint64 pid = 0;
+        const WaylandView mainWindow = start(*program, pid);
+        QVERIFY2(mainWindow.pid, qPrintable(program->diagnosis()));
+        if (targetsOpen)
+            QVERIFY(openTargets(pid, mainWindow).focused);
+        const QString front = targetsOpen ? targetWindowTitle : mainWindowTitle;
+        // The user turns to the other output: the program's windows lose the keyboard.
+        QVERIFY(session->command(QStringLiteral("focus output HEADLESS-2")));
+        QTRY_VERIFY_WITH_TIMEOUT(!session->waitForView(pid, front).focused, 5000);
+
+        if (withToken)
+            program->setVariable(QStringLiteral("XDG_ACTIVATION_TOKEN"),
+                                 QString::fromLatin1(session->activationToken()));
+        QProcess *second = program->launch();
+        QVERIFY(second->waitForFinished(15000));
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(second->readAllStandardError()), QStringLiteral("orvessa already running.\n"));
+        if (withToken) {
+            QTRY_VERIFY_WITH_TIMEOUT(session->waitForView(pid, front).focused, 10000);
+        } else {
+            QTest::qWait(1000);
+            QVERIFY(!session->waitForView(pid, front).focused);
+        }
+    }
+
+    void escapeAbandonsWithoutATouch() {
+        auto program = install();
+        qint64 pid = 0;
+        const WaylandView mainWindow = start(*program, pid);
+        QVERIFY2(mainWindow.pid, qPrintable(program->diagnosis()));
+        const WaylandView targets = openTargets(pid, mainWindow);
+        QVERIFY(targets.focused);
+        QVERIFY(session->key(QStringLiteral("Escape")));
+        QVERIFY(session->waitUntilGone(pid, targetWindowTitle));
+        QVERIFY2(answerBox(pid, QStringLiteral("Error")), "no \"Error\" box");
+        QTRY_COMPARE_WITH_TIMEOUT(program->record().ofKind(QStringLiteral("close")).size(), 1, 10000);
+        QCOMPARE(program->record().commandCodes(), QByteArray("\x51\x77"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eWayland)
+#include "test_e2e_wayland.moc"
