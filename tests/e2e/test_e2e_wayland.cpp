@@ -184,6 +184,30 @@ private slots:
         }
     }
 
+    // Touches are stored in units of the window's size: an output at scale 2 must give the bytes of scale 1 for the
+    // same physical spots. Qt 6.4 hands widgets whole logical pixels (sway sends 143.5, the window sees 144), so
+    // only spots on even physical pixels can be measured exactly there; these are such spots.
+    void outputAtScaleTwoUploadsTheBytesOfScaleOne() {
+        QVERIFY(session->command(QStringLiteral("output HEADLESS-1 scale 2")));
+        const auto restore = qScopeGuard([&] { session->command(QStringLiteral("output HEADLESS-1 scale 1")); });
+        auto program = install();
+        qint64 pid = 0;
+        const WaylandView mainWindow = start(*program, pid);
+        QVERIFY2(mainWindow.pid, qPrintable(program->diagnosis()));
+        QVERIFY(session->click((mainWindow.content.topLeft() + QPoint(190, 55)) * 2, 2));
+        const WaylandView targets = session->waitForView(pid, targetWindowTitle);
+        QCOMPARE(targets.content, QRect(0, 0, 960, 540));
+        QTest::qWait(500);
+        const Taps physical{{288, 162}, {1632, 162}, {288, 918}, {1632, 918}};
+        for (const QPoint &tap : physical)
+            QVERIFY(session->click(tap, 2));
+        QVERIFY(session->click(saveButton(QRect(0, 0, 960, 540)) * 2, 2));
+        QVERIFY2(answerBox(pid, QStringLiteral("OK")), "no \"OK\" box after saving");
+        QTRY_COMPARE_WITH_TIMEOUT(program->record().ofKind(QStringLiteral("close")).size(), 1, 10000);
+        const ExpectedUpload scaleOne = expectedProjectiveUpload(0xA3, cornerTouches(physical, firstOutput));
+        QCOMPARE(hexBytes(program->record().reports(0x61).value(0)), hexBytes(scaleOne.bytes));
+    }
+
     void escapeAbandonsWithoutATouch() {
         auto program = install();
         qint64 pid = 0;
