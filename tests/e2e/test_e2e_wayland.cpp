@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <QDBusConnection>
+
 #include <memory>
 
 #include "orvessa_version.h"
@@ -7,6 +9,7 @@
 #include "support/expected_upload.h"
 #include "support/frame_record.h"
 #include "support/program_under_test.h"
+#include "tests/support/private_session_bus.h"
 #include "support/wayland_session.h"
 
 // The real program natively on Wayland (Qt's wayland platform) in a headless sway with two outputs, 1920 x 1080 at
@@ -20,6 +23,7 @@ using Taps = QList<QPoint>;
 const QString mainWindowTitle = QRegularExpression::escape(QStringLiteral("Ver " ORVESSA_VERSION));
 const QString targetWindowTitle = QStringLiteral("^Dialog$");
 const QString bannerTitle = QStringLiteral("^校准将在此屏幕进行");
+const QByteArray trayMode = "[config]\nlanguage=2\nsystray=1\n";
 const QRect firstOutput(0, 0, 1920, 1080);
 const QRect secondOutput(1920, 0, 1280, 1024);
 
@@ -48,6 +52,49 @@ CornerTouches cornerTouches(const Taps &taps, const QRect &output) {
     return {units(0), units(1), units(3), units(2)};
 }
 
+// A notification area as Wayland desktops offer it, the StatusNotifierItem protocol, reduced to its registry:
+// items register with it, and it says that a host shows them.
+class StatusNotifierWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+
+public:
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList items() const { return m_items; }
+
+public slots:
+    void RegisterStatusNotifierItem(const QString &service) {
+        m_items << service;
+        emit registered(service);
+    }
+    void RegisterStatusNotifierHost(const QString &) {}
+
+signals:
+    void registered(const QString &service);
+
+private:
+    QStringList m_items;
+};
+
+// gdbus on the bus at @p address: what a tray host asks of an item; its answer as gdbus prints it.
+QString gdbusCall(const QString &address, const QString &service, const QString &path, const QStringList &call) {
+    QProcess gdbus;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    gdbus.setProcessEnvironment(environment);
+    gdbus.start(QStringLiteral("gdbus"),
+                QStringList{QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), service,
+                            QStringLiteral("--object-path"), path, QStringLiteral("--method")} +
+                    call);
+    // The event loop keeps running meanwhile: the program asks the test's own watcher while it answers.
+    pollUntil([&] { return gdbus.state() == QProcess::NotRunning; }, 10000);
+    return QString::fromUtf8(gdbus.readAllStandardOutput());
+}
+
 }  // namespace
 
 class TestE2eWayland : public QObject {
@@ -56,8 +103,8 @@ class TestE2eWayland : public QObject {
 private:
     std::unique_ptr<WaylandSession> session;
 
-    std::unique_ptr<ProgramUnderTest> install() {
-        auto program = std::make_unique<ProgramUnderTest>(QString(), "[config]\nlanguage=2\n");
+    std::unique_ptr<ProgramUnderTest> install(const QByteArray &settings = "[config]\nlanguage=2\n") {
+        auto program = std::make_unique<ProgramUnderTest>(QString(), settings);
         program->setVariable(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
         program->setVariable(QStringLiteral("WAYLAND_DISPLAY"), session->display());
         program->setVariable(QStringLiteral("XDG_ACTIVATION_TOKEN"), QString());
@@ -206,6 +253,53 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(program->record().ofKind(QStringLiteral("close")).size(), 1, 10000);
         const ExpectedUpload scaleOne = expectedProjectiveUpload(0xA3, cornerTouches(physical, firstOutput));
         QCOMPARE(hexBytes(program->record().reports(0x61).value(0)), hexBytes(scaleOne.bytes));
+    }
+
+    // Qt shows the tray icon on Wayland through the StatusNotifierItem protocol, on the session bus.
+    void trayItemRegistersWithTheNotificationArea() {
+        PrivateSessionBus bus;
+        if (bus.address().isEmpty())
+            QSKIP("needs dbus-daemon (scripts/install-deps.sh installs it)");
+        QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), QStringLiteral("watcher"));
+        StatusNotifierWatcher watcher;
+        QVERIFY(connection.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                          QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+        QVERIFY(connection.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+        QSignalSpy registered(&watcher, &StatusNotifierWatcher::registered);
+
+        auto program = install(trayMode);
+        program->setVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        QVERIFY(session->command(QStringLiteral("focus output HEADLESS-1")));
+        const qint64 pid = program->launch({QStringLiteral("-bg")})->processId();  // hidden, as autostart starts it
+        QVERIFY2(registered.wait(15000), qPrintable(program->diagnosis()));
+        const QString item = registered.value(0).value(0).toString();
+        const QString menu = gdbusCall(bus.address(), item, QStringLiteral("/MenuBar"),
+                                       {QStringLiteral("com.canonical.dbusmenu.GetLayout"), QStringLiteral("--"),
+                                        QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("@as []")});
+        for (const QString &action :
+             {QStringLiteral("显示主界面"), QStringLiteral("隐藏主界面"), QStringLiteral("关闭程序")})
+            QVERIFY2(menu.contains(action), qPrintable(menu));
+        QVERIFY(session->views(pid).isEmpty());
+        // A left click on the icon is the item's Activate: the window comes, no popup is needed.
+        gdbusCall(bus.address(), item, QStringLiteral("/StatusNotifierItem"),
+                  {QStringLiteral("org.kde.StatusNotifierItem.Activate"), QStringLiteral("0"), QStringLiteral("0")});
+        QVERIFY(session->waitForView(pid, mainWindowTitle).pid);
+        connection.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("watcher"));
+    }
+
+    void withoutANotificationAreaTheLowestButtonQuits() {
+        PrivateSessionBus bus;  // a session bus, but no notification area on it
+        auto program = install(trayMode);
+        program->setVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        QVERIFY(session->command(QStringLiteral("focus output HEADLESS-1")));
+        QProcess *process = program->launch();
+        const WaylandView mainWindow = session->waitForView(process->processId(), mainWindowTitle);
+        QVERIFY2(mainWindow.pid, qPrintable(program->diagnosis()));
+        // The lowest button; a click that comes before the program has bound the pointer to its new window is lost.
+        const QPoint lowestButton = mainWindow.content.topLeft() + QPoint(190, 55 + 70 * 6);
+        QVERIFY(pollUntil([&] { return session->click(lowestButton) && process->waitForFinished(2000); }, 10000));
+        QCOMPARE(process->exitCode(), 0);
     }
 
     void escapeAbandonsWithoutATouch() {
