@@ -18,8 +18,6 @@ public:
     /// A banner with @p text; it deletes itself when it closes.
     explicit ScreenBanner(const QString &text);
 
-    QSize bannerSize() const { return m_bannerSize; }
-
     /// How the banner reaches its screen.
     enum class Placement {
         Centred,     ///< a small window in the middle of the screen (X11, Windows; Wayland: the focused output)

@@ -96,7 +96,8 @@ private slots:
         QVERIFY(connected.wait(2000));
         QCOMPARE(server.takeConnection(1000).value_or("none"), message);
 
-        QVERIFY(platform::instanceAnswers(name, 500, QByteArray(4 * platform::maxInstanceMessageBytes, 'x')));
+        QVERIFY(
+            platform::instanceAnswers(name, 500, QByteArray(qsizetype(4) * platform::maxInstanceMessageBytes, 'x')));
         QTRY_VERIFY(connected.size() > 1);
         QCOMPARE(server.takeConnection(1000).value_or("none").size(), platform::maxInstanceMessageBytes);
         QVERIFY(!server.takeConnection(0));  // nothing pending
