@@ -20,8 +20,8 @@ namespace platform {
 QString instanceSocketName(const QString &executableFileName);
 
 /// Whether a server listens on @p name: connects, waiting at most @p timeoutMs (a server's backlog may be full),
-/// sends @p message (a later launch's activation token; may be empty), and closes the connection again. For a
-/// running copy the connection itself is the request to come forward.
+/// sends @p message (a later launch's activation token; may be empty; Windows sends none), and closes the
+/// connection again. For a running copy the connection itself is the request to come forward.
 /// @return true when the connection was made (whether or not the message got through).
 bool instanceAnswers(const QString &name, int timeoutMs, const QByteArray &message = {});
 
@@ -43,7 +43,8 @@ public:
     bool nameInUse() const;
 
     /// Accepts one pending connection, reads what the peer sends until it closes, for at most @p waitMs and
-    /// maxInstanceMessageBytes, then closes it. An older copy sends nothing and closes at once.
+    /// maxInstanceMessageBytes, then closes it. An older copy sends nothing and closes at once. Windows: waits the
+    /// same way but reads nothing (no message is sent there).
     /// @return the bytes received (possibly none), or nothing when no connection was pending.
     std::optional<QByteArray> takeConnection(int waitMs);
 

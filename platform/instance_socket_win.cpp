@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -14,16 +13,12 @@ QString instanceSocketName(const QString &executableFileName) {
     return executableFileName;
 }
 
-bool instanceAnswers(const QString &name, int timeoutMs, const QByteArray &message) {
+bool instanceAnswers(const QString &name, int timeoutMs, const QByteArray &) {
+    // No launcher on Windows hands out activation tokens, and a pipe's last bytes can be lost when the client
+    // closes first: the connection alone is the message here.
     QLocalSocket socket;
     socket.connectToServer(name, QIODevice::ReadWrite);
-    if (!socket.waitForConnected(timeoutMs))
-        return false;
-    if (!message.isEmpty()) {
-        socket.write(message);
-        socket.waitForBytesWritten(timeoutMs);
-    }
-    return true;
+    return socket.waitForConnected(timeoutMs);
 }
 
 struct InstanceServer::Private {
@@ -49,15 +44,9 @@ std::optional<QByteArray> InstanceServer::takeConnection(int waitMs) {
     QLocalSocket *socket = d->server->nextPendingConnection();
     if (!socket)
         return std::nullopt;
-    // Until the peer closes, for at most waitMs in all and maxInstanceMessageBytes.
-    QByteArray message;
-    const QDeadlineTimer deadline(waitMs);
-    while (message.size() < maxInstanceMessageBytes && socket->state() == QLocalSocket::ConnectedState &&
-           socket->waitForReadyRead(int(deadline.remainingTime())))
-        message += socket->read(maxInstanceMessageBytes - message.size());
-    message += socket->read(maxInstanceMessageBytes - message.size());
+    socket->waitForReadyRead(waitMs);
     delete socket;
-    return message;
+    return QByteArray();
 }
 
 bool clearStaleInstanceSocket(const QString &) {

@@ -87,6 +87,9 @@ private slots:
 
     // The running copy reads what a later launch sends over the real socket, and no more than the limit.
     void connectionCarriesTheLaunchsTokens() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows launchers hand out no activation tokens: the pipe carries none");
+#endif
         const QString name = platform::instanceSocketName(QStringLiteral("orvessa-message-probe"));
         platform::InstanceServer server;
         QVERIFY(server.listen(name));
