@@ -119,10 +119,22 @@ private:
         return session->waitForView(pid, mainWindowTitle);
     }
 
+    // The target window once the compositor shows it full screen (it maps it first, then makes it full screen).
+    WaylandView waitForTargets(qint64 pid) {
+        WaylandView targets;
+        pollUntil(
+            [&] {
+                targets = session->waitForView(pid, targetWindowTitle);
+                return targets.fullScreen;
+            },
+            15000);
+        return targets;
+    }
+
     WaylandView openTargets(qint64 pid, const WaylandView &mainWindow) {
         if (!session->click(mainWindow.content.topLeft() + QPoint(190, 55)))  // "4点校准开始"
             return {};
-        return session->waitForView(pid, targetWindowTitle);
+        return waitForTargets(pid);
     }
 
     // The compositor focuses a new box on the focused output a moment after it maps it.
@@ -209,8 +221,10 @@ private slots:
         qint64 pid = 0;
         const WaylandView mainWindow = start(*program, pid);
         QVERIFY2(mainWindow.pid, qPrintable(program->diagnosis()));
-        if (targetsOpen)
-            QVERIFY(openTargets(pid, mainWindow).focused);
+        if (targetsOpen) {
+            QVERIFY(openTargets(pid, mainWindow).fullScreen);
+            QTRY_VERIFY_WITH_TIMEOUT(session->waitForView(pid, targetWindowTitle).focused, 10000);
+        }
         const QString front = targetsOpen ? targetWindowTitle : mainWindowTitle;
         // The user turns to the other output: the program's windows lose the keyboard.
         QVERIFY(session->command(QStringLiteral("focus output HEADLESS-2")));
@@ -242,7 +256,7 @@ private slots:
         const WaylandView mainWindow = start(*program, pid);
         QVERIFY2(mainWindow.pid, qPrintable(program->diagnosis()));
         QVERIFY(session->click((mainWindow.content.topLeft() + QPoint(190, 55)) * 2, 2));
-        const WaylandView targets = session->waitForView(pid, targetWindowTitle);
+        const WaylandView targets = waitForTargets(pid);
         QCOMPARE(targets.content, QRect(0, 0, 960, 540));
         QTest::qWait(500);
         const Taps physical{{288, 162}, {1632, 162}, {288, 918}, {1632, 918}};
@@ -307,8 +321,8 @@ private slots:
         qint64 pid = 0;
         const WaylandView mainWindow = start(*program, pid);
         QVERIFY2(mainWindow.pid, qPrintable(program->diagnosis()));
-        const WaylandView targets = openTargets(pid, mainWindow);
-        QVERIFY(targets.focused);
+        QVERIFY(openTargets(pid, mainWindow).fullScreen);
+        QTRY_VERIFY_WITH_TIMEOUT(session->waitForView(pid, targetWindowTitle).focused, 10000);
         QVERIFY(session->key(QStringLiteral("Escape")));
         QVERIFY(session->waitUntilGone(pid, targetWindowTitle));
         QVERIFY2(answerBox(pid, QStringLiteral("Error")), "no \"Error\" box");
