@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QWidget>
 
@@ -12,9 +13,16 @@ constexpr int probeTimeoutMs = 500;
 constexpr int connectionWaitMs = 1000;
 
 // Whether a server answers on @p name within the probe time; for a running copy the connection is also the
-// message that brings its window to the front.
+// message that brings its window to the front, with this launch's activation tokens.
 bool serverAnswers(const QString &name) {
-    return platform::instanceAnswers(name, probeTimeoutMs);
+    return platform::instanceAnswers(name, probeTimeoutMs, activationMessage(activationRequestFromEnvironment()));
+}
+
+// The modal window open over the application, when there is one that is shown: it blocks the main window, so it
+// must not stay hidden behind it.
+QWidget *shownModalWindow() {
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal && modal->isVisible() ? modal : nullptr;
 }
 }  // namespace
 
@@ -30,18 +38,27 @@ SingleApplication::~SingleApplication() {
     delete localServer;
 }
 
-void SingleApplication::raiseActivationWindow() {
+void SingleApplication::raiseActivationWindow(const ActivationRequest &request) {
     if (!activationWindow)
         return;
+    QWidget *modal = shownModalWindow();
+    if (modal == activationWindow)
+        modal = nullptr;
     activationWindow->raise();
-    activationWindow->activateWindow();
+    if (!modal)
+        activateWithToken(*activationWindow, request);
     activationWindow->showNormal();
+    if (modal) {
+        // Without a window manager nothing keeps a box above its parent: raised last, it ends on top.
+        modal->raise();
+        activateWithToken(*modal, request);
+    }
 }
 
 void SingleApplication::_newLocalConnection() {
-    // Nothing is expected; the wait only lets a peer that closes at once finish cleanly.
-    if (localServer->takeConnection(connectionWaitMs))
-        raiseActivationWindow();
+    // An older copy sends nothing and closes; the wait only bounds a peer that neither sends nor closes.
+    if (const auto message = localServer->takeConnection(connectionWaitMs))
+        raiseActivationWindow(parseActivationMessage(*message));
 }
 
 void SingleApplication::probeRunningInstance() {

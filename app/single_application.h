@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QString>
 
+#include "app/activation_request.h"
 #include "platform/instance_socket.h"
 
 class QWidget;
@@ -12,8 +13,8 @@ class QWidget;
 /// The application object, which also makes sure that only one instance runs per executable file name.
 /// The first instance holds the instance lock for its whole life and listens on a local socket named after the
 /// executable; a later one finds the lock taken (or, from a copy that holds no lock, the socket answering), says
-/// so on standard error and is told to stop. A connection carries no data: connecting is the whole message, and it
-/// brings the first instance's window to the front.
+/// so on standard error and is told to stop. Connecting is the message that brings the first instance's window to
+/// the front; the connection carries at most the later launch's activation tokens (activation_request.h).
 class SingleApplication : public QApplication {
     Q_OBJECT
 
@@ -23,7 +24,9 @@ public:
 
     bool isRunning() const { return running; }
     void setActivationWindow(QWidget *window) { activationWindow = window; }
-    void raiseActivationWindow();
+    /// Brings the activation window forward, and above it the modal window that blocks it (a message box, the
+    /// target window), which gets the keyboard and @p request's token.
+    void raiseActivationWindow(const ActivationRequest &request = {});
 
 private slots:
     void _newLocalConnection();

@@ -77,22 +77,23 @@ void Dialog::showDetail() {
 }
 
 void Dialog::mousePressEvent(QMouseEvent *event) {
-    sampler.press(event->position().toPoint());
+    sampler.press(calibration::toDevicePixels(event->position(), devicePixelRatio()));
 }
 
 void Dialog::mouseMoveEvent(QMouseEvent *event) {
-    sampler.move(event->position().toPoint());
+    sampler.move(calibration::toDevicePixels(event->position(), devicePixelRatio()));
 }
 
 void Dialog::mouseReleaseEvent(QMouseEvent *event) {
-    if (const auto touch = sampler.release(event->position().toPoint()))
+    if (const auto touch = sampler.release(calibration::toDevicePixels(event->position(), devicePixelRatio())))
         finishTouch(*touch);
 }
 
 void Dialog::finishTouch(QPoint touch) {
     const bool roomInTable = owner && targetsDone < static_cast<int>(owner->touchPoints.size());
     if (targetsDone < targetCount && roomInTable) {
-        owner->touchPoints[static_cast<std::size_t>(targetsDone)] = calibration::toCalibrationUnits(touch, size());
+        owner->touchPoints[static_cast<std::size_t>(targetsDone)] =
+            calibration::toCalibrationUnits(touch, calibration::toDevicePixels(size(), devicePixelRatio()));
         ++targetsDone;
     }
     update();

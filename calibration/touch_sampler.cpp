@@ -65,4 +65,12 @@ TouchPoint toCalibrationUnits(QPoint touch, QSize window) {
     return {scaled(touch.x(), window.width()), scaled(touch.y(), window.height())};
 }
 
+QPoint toDevicePixels(QPointF position, qreal ratio) {
+    return (position * ratio).toPoint();
+}
+
+QSize toDevicePixels(QSize size, qreal ratio) {
+    return {qRound(size.width() * ratio), qRound(size.height() * ratio)};
+}
+
 }  // namespace calibration

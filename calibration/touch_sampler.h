@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointF>
 #include <QSize>
 
 #include <array>
@@ -56,5 +57,14 @@ struct TouchSampler {
 
 /// @p touch in calibration units: (pixels × 4096) / window size on each axis, truncated toward zero.
 TouchPoint toCalibrationUnits(QPoint touch, QSize window);
+
+/// A pointer position given in a window's logical pixels (fractional where the desktop scales, an output at scale 2
+/// or QT_SCALE_FACTOR) in its device pixels, the screen's own, for a window of device pixel ratio @p ratio. Touches
+/// are measured there, so that one spot of the screen gives the same calibration units at every scale: rounding to
+/// a logical pixel first would move it by up to half a logical pixel.
+QPoint toDevicePixels(QPointF position, qreal ratio);
+
+/// A window size in logical pixels as device pixels, for a window of device pixel ratio @p ratio.
+QSize toDevicePixels(QSize size, qreal ratio);
 
 }  // namespace calibration

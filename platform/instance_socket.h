@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
@@ -18,9 +20,13 @@ namespace platform {
 QString instanceSocketName(const QString &executableFileName);
 
 /// Whether a server listens on @p name: connects, waiting at most @p timeoutMs (a server's backlog may be full),
-/// and closes the connection again. For a running copy the connection is the whole message.
-/// @return true when the connection was made.
-bool instanceAnswers(const QString &name, int timeoutMs);
+/// sends @p message (a later launch's activation token; may be empty; Windows sends none), and closes the
+/// connection again. For a running copy the connection itself is the request to come forward.
+/// @return true when the connection was made (whether or not the message got through).
+bool instanceAnswers(const QString &name, int timeoutMs, const QByteArray &message = {});
+
+/// Most bytes a connection may carry; the rest is not read.
+constexpr int maxInstanceMessageBytes = 1024;
 
 /// The listening end of the instance socket. Unix: a socket of its own on QSocketNotifier, so that the program
 /// needs no network library; the socket file is removed when the server goes. Windows: QLocalServer.
@@ -36,10 +42,11 @@ public:
     bool listen(const QString &name);
     bool nameInUse() const;
 
-    /// Accepts one pending connection, waits at most @p waitMs for the peer to send something or to close (nothing
-    /// is read), then closes it.
-    /// @return false when no connection was pending.
-    bool takeConnection(int waitMs);
+    /// Accepts one pending connection, reads what the peer sends until it closes, for at most @p waitMs and
+    /// maxInstanceMessageBytes, then closes it. An older copy sends nothing and closes at once. Windows: waits the
+    /// same way but reads nothing (no message is sent there).
+    /// @return the bytes received (possibly none), or nothing when no connection was pending.
+    std::optional<QByteArray> takeConnection(int waitMs);
 
 signals:
     /// A later launch has connected (takeConnection accepts it).

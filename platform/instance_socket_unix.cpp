@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
@@ -78,6 +79,42 @@ bool socketAddress(const QString &name, sockaddr_un &address) {
     return true;
 }
 
+// Writes @p message whole, as far as the send timeout lets it; a peer that went away gets nothing.
+void sendMessage(int fd, const QByteArray &message) {
+    qsizetype sent = 0;
+    while (sent < message.size()) {
+        const ssize_t written =
+            ::send(fd, message.constData() + sent, static_cast<size_t>(message.size() - sent), MSG_NOSIGNAL);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        sent += written;
+    }
+}
+
+// What the peer sends until it closes, for at most @p waitMs in all and maxInstanceMessageBytes.
+QByteArray receiveMessage(int peer, int waitMs) {
+    QByteArray message;
+    const QDeadlineTimer deadline(waitMs);
+    char buffer[256];
+    while (message.size() < maxInstanceMessageBytes) {
+        pollfd wait{peer, POLLIN, 0};
+        const int ready = ::poll(&wait, 1, int(deadline.remainingTime()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        const ssize_t received = ::recv(peer, buffer, sizeof buffer, 0);
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received <= 0)
+            break;
+        message.append(buffer, qsizetype(received));
+    }
+    return message.left(maxInstanceMessageBytes);
+}
+
 }  // namespace
 
 QString instanceSocketName(const QString &executableFileName) {
@@ -88,20 +125,22 @@ QString instanceSocketName(const QString &executableFileName) {
     return encoded(path).size() <= socketPathLimit ? path : QString();
 }
 
-bool instanceAnswers(const QString &name, int timeoutMs) {
+bool instanceAnswers(const QString &name, int timeoutMs, const QByteArray &message) {
     sockaddr_un address;
     if (!socketAddress(name, address))
         return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    // A blocking connect waits while the server's backlog is full, for at most the send timeout.
+    // A blocking connect waits while the server's backlog is full, for at most the send timeout; so does the send.
     const timeval timeout{timeoutMs / 1000, static_cast<suseconds_t>(timeoutMs % 1000) * 1000};
     (void)::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     int result = -1;
     do
         result = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
     while (result != 0 && errno == EINTR);
+    if (result == 0)
+        sendMessage(fd, message);
     ::close(fd);
     return result == 0;
 }
@@ -152,15 +191,13 @@ bool InstanceServer::nameInUse() const {
     return d->nameInUse;
 }
 
-bool InstanceServer::takeConnection(int waitMs) {
+std::optional<QByteArray> InstanceServer::takeConnection(int waitMs) {
     const int peer = ::accept4(d->fd, nullptr, nullptr, SOCK_CLOEXEC);
     if (peer < 0)
-        return false;
-    pollfd wait{peer, POLLIN, 0};
-    while (::poll(&wait, 1, waitMs) < 0 && errno == EINTR) {
-    }
+        return std::nullopt;
+    QByteArray message = receiveMessage(peer, waitMs);
     ::close(peer);
-    return true;
+    return message;
 }
 
 bool clearStaleInstanceSocket(const QString &socketName) {

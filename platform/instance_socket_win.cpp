@@ -13,7 +13,9 @@ QString instanceSocketName(const QString &executableFileName) {
     return executableFileName;
 }
 
-bool instanceAnswers(const QString &name, int timeoutMs) {
+bool instanceAnswers(const QString &name, int timeoutMs, const QByteArray &) {
+    // No launcher on Windows hands out activation tokens, and a pipe's last bytes can be lost when the client
+    // closes first: the connection alone is the message here.
     QLocalSocket socket;
     socket.connectToServer(name, QIODevice::ReadWrite);
     return socket.waitForConnected(timeoutMs);
@@ -38,13 +40,13 @@ bool InstanceServer::nameInUse() const {
     return d->server->serverError() == QAbstractSocket::AddressInUseError;
 }
 
-bool InstanceServer::takeConnection(int waitMs) {
+std::optional<QByteArray> InstanceServer::takeConnection(int waitMs) {
     QLocalSocket *socket = d->server->nextPendingConnection();
     if (!socket)
-        return false;
+        return std::nullopt;
     socket->waitForReadyRead(waitMs);
     delete socket;
-    return true;
+    return QByteArray();
 }
 
 bool clearStaleInstanceSocket(const QString &) {

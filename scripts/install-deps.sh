@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev clang-tidy python3  # fuzzers (scripts/fuzz.sh), the lint (scripts/test.sh --lint)
   libxcb1-dev libbenchmark-dev                 # benchmarks (bench/): X server watch, Google Benchmark
   libglib2.0-bin dbus-daemon                   # gsettings, gdbus, gio launch; a private session bus in tests
+  sway wtype qt6-wayland libwayland-dev wayland-protocols  # the Wayland end-to-end test: compositor, keys, Qt's platform
   gsettings-desktop-schemas dconf-gsettings-backend dconf-service xfconf libxfconf-0-3  # desktops' stores in tests
 )
 

@@ -35,6 +35,8 @@ dpkg-deb --info "$package" | sed -n '/Package:/,$p'
   fail "the package does not bring a Chinese font, without which every label is empty boxes"
 [[ "$(dpkg-deb --field "$package" Depends)" == *"libglib2.0-bin"* ]] ||
   fail "the package does not bring gdbus and gsettings, which the restart and GNOME's double-click setting use"
+[[ "$(dpkg-deb --field "$package" Recommends)" == *"qt6-wayland"* ]] ||
+  fail "the package does not recommend Qt's Wayland platform; under Xwayland Return calibrates the wrong screen"
 
 work=$(mktemp -d)
 program_pid=""

@@ -1,13 +1,16 @@
 #include "ui/form.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QSettings>
 
 #include "settings/settings_file.h"
 #include "device/vendor_ids.h"
 #include "platform/autostart.h"
 #include "platform/os_version.h"
+#include "ui/screen_banner.h"
 #include "ui_form.h"
 
 namespace {
@@ -17,6 +20,9 @@ constexpr int resolutionPollMs = 500;
 
 Form::Form(QWidget *parent) : QWidget(parent), ui(new Ui::Form) {
     ui->setupUi(this);
+    // The layout is drawn for this one size. Fixed for the window system too, so that a tiling compositor floats
+    // the window instead of stretching its buttons over a whole output.
+    setFixedSize(size());
 
     vidList = device::builtInVendorIds();
     deviceUsage = 0;
@@ -54,11 +60,43 @@ void Form::placeOnScreen(const ScreenRect &screen) {
     move(screens::placement(screen, geometry().size()));
 }
 
+int Form::windowScreenIndex() const {
+    return int(QGuiApplication::screens().indexOf(screen()));
+}
+
+int Form::calibrationScreenIndex(const QVector<ScreenRect> &screens) const {
+    return screens::calibrationIndex(screens, geometry().topLeft(),
+                                     screens::windowPositionsKnown(QGuiApplication::platformName()),
+                                     windowScreenIndex(), m_screenSelection);
+}
+
 void Form::onButtonScreen() {
     const QVector<ScreenRect> screens = screenList();
     if (screens.isEmpty())
         return;
-    placeOnScreen(screens[screens::nextIndex(screens, geometry().topLeft())]);
+    if (screens::windowPositionsKnown(QGuiApplication::platformName()))
+        placeOnScreen(screens[screens::nextIndex(screens, geometry().topLeft())]);
+    else
+        m_screenSelection = screens::nextSelection(screens, windowScreenIndex(), m_screenSelection);
+    showCalibrationScreen();
+}
+
+void Form::showCalibrationScreen() {
+    const int index = calibrationScreenIndex(screenList());
+    QScreen *screen = QGuiApplication::screens().value(index);
+    if (!screen)
+        return;
+    const ScreenIdentity identity = identify(*screen, index);
+    const QString text = tr("校准将在此屏幕进行: 屏幕 %1 · %2 · %3 × %4")
+                             .arg(identity.number)
+                             .arg(identity.name)
+                             .arg(identity.pixels.width())
+                             .arg(identity.pixels.height());
+    // A Wayland compositor opens a plain window on the focused output, the main window's: another output is
+    // reached only full screen.
+    const bool elsewhere = !screens::windowPositionsKnown(QGuiApplication::platformName()) && screen != this->screen();
+    ScreenBanner::showOn(screen, text,
+                         elsewhere ? ScreenBanner::Placement::FullScreen : ScreenBanner::Placement::Centred);
 }
 
 void Form::keyPressEvent(QKeyEvent *event) {

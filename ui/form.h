@@ -27,6 +27,10 @@ public:
 
     void placeOnScreen(const ScreenRect &screen);
 
+    /// The screen the next calibration runs on, as an index into @p screens (screenList()): the screen that holds
+    /// the window, or on Wayland the one picked with Return (screens::calibrationIndex).
+    int calibrationScreenIndex(const QVector<ScreenRect> &screens) const;
+
     /// Finds the touch frame among the HID devices and opens it; sets deviceUsage at every open attempt.
     /// @return the open handle, or null when no frame could be opened. The caller closes it.
     hid_device *openTouchDevice();
@@ -83,4 +87,10 @@ private:
     bool hidesToTray() const;
     /// The lowest button's caption for what it does now: hide to the tray, or end the program.
     void showExitCaption();
+    /// Index of the screen the window system reports the window on; -1 when it reports none.
+    int windowScreenIndex() const;
+    /// The banner that names the calibration screen, on that screen.
+    void showCalibrationScreen();
+
+    screens::Selection m_screenSelection;  ///< Return's choice where the window cannot move (Wayland)
 };

@@ -20,13 +20,6 @@
 
 namespace {
 
-// The index of the screen that strictly holds the window's top-left corner; a corner on an edge, or off every
-// screen, falls back to the last screen.
-int targetScreenIndex(const QVector<ScreenRect> &screens, QPoint corner) {
-    const int holding = screens::indexHolding(screens, corner);
-    return holding >= 0 ? holding : int(screens.size()) - 1;
-}
-
 void closeDevice(Form &form) {
     hid_close(form.device);
     form.device = nullptr;
@@ -87,7 +80,7 @@ void runCalibration(Form &form, int targetCount) {
     const QVector<ScreenRect> screens = screenList();
     if (screens.isEmpty())
         return;
-    const int screenIndex = targetScreenIndex(screens, form.geometry().topLeft());
+    const int screenIndex = form.calibrationScreenIndex(screens);
 
     const BusyCursor busy;
     form.device = form.openTouchDevice();

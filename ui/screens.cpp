@@ -40,4 +40,33 @@ QPoint placement(const ScreenRect &screen, QSize windowSize) {
     return {left, top};
 }
 
+bool windowPositionsKnown(const QString &platformName) {
+    // "wayland", and the variants Qt accepts for it ("wayland-egl", "wayland-brcm").
+    return !platformName.startsWith(QLatin1String("wayland"));
+}
+
+int calibrationIndex(const QVector<ScreenRect> &screens, QPoint corner, bool positionsKnown, int windowScreen,
+                     const Selection &selection) {
+    const int count = int(screens.size());
+    if (positionsKnown) {
+        const int holding = indexHolding(screens, corner);
+        return holding >= 0 ? holding : count - 1;
+    }
+    const auto valid = [count](int index) { return index >= 0 && index < count; };
+    // Moving the window to another output by hand is the user's newer choice.
+    if (valid(selection.screen) && selection.windowScreen == windowScreen)
+        return selection.screen;
+    if (valid(windowScreen))
+        return windowScreen;
+    return count > 0 ? 0 : -1;
+}
+
+Selection nextSelection(const QVector<ScreenRect> &screens, int windowScreen, const Selection &current) {
+    const int count = int(screens.size());
+    if (count == 0)
+        return {};
+    const int now = calibrationIndex(screens, {}, false, windowScreen, current);
+    return {(now + 1) % count, windowScreen};
+}
+
 }  // namespace screens

@@ -194,6 +194,10 @@ Run orvessa-frame list for details.</translation>
         <translation>After quitting you will no longer receive notices.</translation>
     </message>
     <message>
+        <source>校准将在此屏幕进行: 屏幕 %1 · %2 · %3 × %4</source>
+        <translation>Calibration will run on this screen: screen %1 · %2 · %3 × %4</translation>
+    </message>
+    <message>
         <source>分辨率已经改变，你可能需要重新校准</source>
         <translation>The display resolution has changed; you may need to calibrate again</translation>
     </message>

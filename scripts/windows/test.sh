@@ -282,6 +282,19 @@ else
   fi
   stop "$cover"
 
+  # A second launch while a box blocks the window: the box stays above the window it blocks.
+  read -r x y < <(button "$window" 4)
+  click "$x" "$y"
+  box=$(wait_window '^确认对话框$' "$first") || box=""
+  (export_records "$program" second- && exec "$wine64" "$program/orvessa.exe") >/dev/null 2>&1 || true
+  sleep 1
+  if [[ -n "$box" ]] && is_above "$box" "$window"; then
+    pass "a second launch leaves the open box above the window"
+  else
+    fail "a second launch leaves the open box above the window"
+  fi
+  answer_box '确认对话框' Escape || fail "the box answered No with Escape"
+
   # A 4-point calibration with the taps of the Linux end-to-end test that land on the targets: the same upload.
   read -r x y < <(button "$window" 0)
   click "$x" "$y"

@@ -366,6 +366,24 @@ private slots:
         QVERIFY(desktop->visibleWindows(targetWindowTitle).isEmpty());
     }
 
+    // QT_SCALE_FACTOR=1.5: the program works in logical pixels of 1.5 screen pixels each, touches arrive in thirds
+    // of one. Stored in units of the window's size, the same screen spots must give the bytes of scale 1.
+    void scaledDesktopUploadsTheBytesOfScaleOne() {
+        const qreal scale = 1.5;
+        ProgramUnderTest program(xserver.display(), "[config]\nlanguage=2\n");
+        program.setVariable(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1.5"));
+        const QRect mainWindow = startProgram(program);
+        QVERIFY2(!mainWindow.isEmpty(), qPrintable(program.diagnosis()));
+        QCOMPARE(mainWindow.size(), QSize(570, 786));
+        QVERIFY(desktop->click(mainWindow.topLeft() + QPoint(190, 55) * scale));
+        QVERIFY(desktop->waitForWindow(targetWindowTitle));
+        QVERIFY(tap({{287, 161}, {1631, 161}, {287, 917}, {1631, 917}}));
+        QVERIFY(desktop->click(QPoint(640, 300) * scale));  // "保存" of the 1280 x 720 logical window
+        QVERIFY2(desktop->answerBox(QStringLiteral("OK"), QStringLiteral("Return")), "no \"OK\" box after saving");
+        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, 1), 10000);
+        QCOMPARE(hexBytes(program.record().reports(0x61).value(0).mid(3, 32)), coefficientBytesOnTargets);
+    }
+
     void frameWithoutStartReplyGetsTheAffineUpload() {
         const Taps taps{{290, 158}, {1628, 165}, {284, 920}, {1635, 913}};
         ProgramUnderTest program(xserver.display(), "[config]\nlanguage=2\n");

@@ -21,6 +21,7 @@ enum class AwayBy { Minimising, Covering };
 }  // namespace
 
 Q_DECLARE_METATYPE(AwayBy)
+Q_DECLARE_METATYPE(MainButton)
 
 class TestE2eSingleInstance : public QObject {
     Q_OBJECT
@@ -82,6 +83,39 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(windowManager.isAbove(window, cover), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(desktop->focusedWindow(), window, 10000);
         QCOMPARE(first->state(), QProcess::Running);
+    }
+
+    // A box or the target window blocks the main window: bringing the window forward must not bury it (a touch user
+    // would then face a window that takes no touch), so it ends above the main window, with the keyboard.
+    void secondLaunchKeepsTheOpenModalWindowOnTop_data() {
+        QTest::addColumn<MainButton>("button");
+        QTest::addColumn<QString>("modalTitle");
+        QTest::newRow("the clear confirmation box") << MainButton::Clear << QStringLiteral("^确认对话框$");
+        QTest::newRow("the target window") << MainButton::Calibrate4 << QStringLiteral("^Dialog$");
+    }
+    void secondLaunchKeepsTheOpenModalWindowOnTop() {
+        QFETCH(MainButton, button);
+        QFETCH(QString, modalTitle);
+        ProgramUnderTest program(xserver.display(), "[config]\nlanguage=2\n");
+        QVERIFY(program.isInstalled());
+        desktop->followProcess(program.launch()->processId());
+        const WindowId window = desktop->waitForWindow(mainWindowTitle);
+        QVERIFY(window);
+        QVERIFY(desktop->click(buttonCentre(desktop->geometry(window), button)));
+        const WindowId modal = desktop->waitForWindow(modalTitle);
+        QVERIFY(modal);
+
+        WindowManager windowManager(xserver.display());
+        QVERIFY(windowManager.isConnected());
+        QVERIFY(windowManager.isAbove(modal, window));
+        QProcess *second = program.launch();
+        QVERIFY(second->waitForFinished(15000));
+        QCOMPARE(second->exitCode(), 0);
+        // The main window was raised first; give the order time to settle, then the box must still be on top.
+        QTest::qWait(500);
+        QVERIFY(windowManager.isAbove(modal, window));
+        QTRY_COMPARE_WITH_TIMEOUT(desktop->focusedWindow(), modal, 10000);
+        QVERIFY(desktop->pressUntilGone(modal, QStringLiteral("Escape")));
     }
 };
 

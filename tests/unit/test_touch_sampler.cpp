@@ -109,6 +109,27 @@ private slots:
         QCOMPARE(point.y, y);
     }
 
+    // One spot of the screen, reported in the logical pixels of each scale, gives the units of scale 1.
+    void sameSpotAtEveryScale_data() {
+        QTest::addColumn<QPointF>("logical");
+        QTest::addColumn<QSize>("logicalWindow");
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("scale 1") << QPointF(287, 161) << QSize(1920, 1080) << qreal(1);
+        QTest::newRow("an output at scale 2: half pixels") << QPointF(143.5, 80.5) << QSize(960, 540) << qreal(2);
+        QTest::newRow("QT_SCALE_FACTOR=1.5: thirds") << QPointF(287 / 1.5, 161 / 1.5) << QSize(1280, 720) << 1.5;
+    }
+    void sameSpotAtEveryScale() {
+        QFETCH(QPointF, logical);
+        QFETCH(QSize, logicalWindow);
+        QFETCH(qreal, ratio);
+        const QPoint device = calibration::toDevicePixels(logical, ratio);
+        QCOMPARE(device, QPoint(287, 161));
+        const TouchPoint point =
+            calibration::toCalibrationUnits(device, calibration::toDevicePixels(logicalWindow, ratio));
+        QCOMPARE(point.x, 612.0);
+        QCOMPARE(point.y, 610.0);
+    }
+
     void targetGrid_data() {
         QTest::addColumn<int>("targets");
         QTest::addColumn<QVector<int>>("columns");

@@ -5,6 +5,7 @@
 
 #include "settings/settings_file.h"
 #include "ui/form.h"
+#include "ui/screen_banner.h"
 #include "ui_form.h"
 
 class TestForm : public QObject {
@@ -48,6 +49,9 @@ private slots:
     void layoutAndTexts() {
         Form form;
         QCOMPARE(form.size(), QSize(380, 524));
+        // Fixed for the window system too: a tiling compositor then floats the window instead of stretching it.
+        QCOMPARE(form.minimumSize(), QSize(380, 524));
+        QCOMPARE(form.maximumSize(), QSize(380, 524));
         QCOMPARE(form.windowTitle(), QStringLiteral("Form"));
         QCOMPARE(form.ui->verticalLayoutWidget->geometry(), QRect(70, 20, 241, 491));
         QCOMPARE(form.ui->verticalLayout->count(), 9);
@@ -105,8 +109,18 @@ private slots:
         QCOMPARE(form.pos(), QPoint(770, 212));
         QTest::keyClick(&form, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         QCOMPARE(form.pos(), QPoint(1920 + 450, 191));
+        // The banner names the screen the window went to, on that screen, without taking the keyboard.
+        QPointer<ScreenBanner> banner = ScreenBanner::current();
+        QVERIFY(banner && banner->isVisible());
+        QCOMPARE(banner->text(), QStringLiteral("校准将在此屏幕进行: 屏幕 2 · right · 1280 × 1024"));
+        QCOMPARE(banner->screen()->name(), QStringLiteral("right"));
+        QVERIFY(banner->testAttribute(Qt::WA_ShowWithoutActivating));
+        QVERIFY(banner->windowFlags() & Qt::WindowDoesNotAcceptFocus);
         QTest::keyClick(&form, Qt::Key(key));
         QCOMPARE(form.pos(), QPoint(770, 212));
+        QTRY_VERIFY(!banner);  // the second banner replaced the first
+        QCOMPARE(ScreenBanner::current()->text(), QStringLiteral("校准将在此屏幕进行: 屏幕 1 · left · 1920 × 1080"));
+        QTRY_VERIFY_WITH_TIMEOUT(!ScreenBanner::current(), ScreenBanner::displayMilliseconds + 2000);
     }
 
     void otherKeysDoNothing() {

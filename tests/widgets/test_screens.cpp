@@ -48,6 +48,56 @@ private slots:
         QCOMPARE(screens::nextIndex(Screens{}, QPoint(10, 10)), 0);
     }
 
+    void calibrationScreen_data() {
+        QTest::addColumn<bool>("positionsKnown");
+        QTest::addColumn<QPoint>("corner");
+        QTest::addColumn<int>("windowScreen");
+        QTest::addColumn<int>("selected");  // Return's choice, made while the window was on windowScreen 0
+        QTest::addColumn<int>("expected");
+        QTest::newRow("positions known: the screen holding the corner") << true << QPoint(2000, 100) << 0 << -1 << 1;
+        QTest::newRow("positions known: a corner on an edge goes to the last") << true << QPoint(0, 0) << 0 << -1 << 1;
+        QTest::newRow("positions known: the window's screen as reported is not asked")
+            << true << QPoint(770, 212) << 1 << 1 << 0;
+        // Wayland reports every window at its screen's top-left corner, which the strict rule would never hold.
+        QTest::newRow("Wayland: the window's own screen, whatever its corner") << false << QPoint(0, 0) << 0 << -1 << 0;
+        QTest::newRow("Wayland: the window on the second output") << false << QPoint(1920, 0) << 1 << -1 << 1;
+        QTest::newRow("Wayland: Return's choice while the window stays") << false << QPoint(0, 0) << 0 << 1 << 1;
+        QTest::newRow("Wayland: the window moved by hand wins over Return's choice")
+            << false << QPoint(1920, 0) << 1 << 0 << 1;
+        QTest::newRow("Wayland: a screen Qt cannot name gives the first") << false << QPoint(0, 0) << -1 << -1 << 0;
+        QTest::newRow("Wayland: a choice of a screen that went away is dropped")
+            << false << QPoint(0, 0) << 0 << 5 << 0;
+    }
+    void calibrationScreen() {
+        QFETCH(bool, positionsKnown);
+        QFETCH(QPoint, corner);
+        QFETCH(int, windowScreen);
+        QFETCH(int, selected);
+        QFETCH(int, expected);
+        const screens::Selection selection{selected, 0};
+        QCOMPARE(screens::calibrationIndex(sideBySide, corner, positionsKnown, windowScreen, selection), expected);
+    }
+
+    void returnOnWaylandCyclesTheCalibrationScreen() {
+        screens::Selection selection;
+        QList<int> chosen;
+        for (int i = 0; i < 3; ++i) {
+            selection = screens::nextSelection(sideBySide, 0, selection);
+            chosen << screens::calibrationIndex(sideBySide, {}, false, 0, selection);
+        }
+        QCOMPARE(chosen, (QList<int>{1, 0, 1}));
+        // Moved by hand to the second output after choosing it: Return goes on from the window's own screen.
+        selection = screens::nextSelection(sideBySide, 0, {1, 0});
+        QCOMPARE(selection.screen, 0);
+        selection = screens::nextSelection(sideBySide, 1, {0, 0});
+        QCOMPARE(selection.screen, 0);
+        QCOMPARE(screens::nextSelection(Screens{}, 0, {}).screen, -1);
+        QVERIFY(!screens::windowPositionsKnown(QStringLiteral("wayland")));
+        QVERIFY(!screens::windowPositionsKnown(QStringLiteral("wayland-egl")));
+        QVERIFY(screens::windowPositionsKnown(QStringLiteral("xcb")));
+        QVERIFY(screens::windowPositionsKnown(QStringLiteral("windows")));
+    }
+
     void placement_data() {
         QTest::addColumn<ScreenRect>("screen");
         QTest::addColumn<QSize>("window");

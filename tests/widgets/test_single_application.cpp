@@ -3,6 +3,7 @@
 #include <QLocalSocket>
 #include <QWidget>
 
+#include "app/activation_request.h"
 #include "app/single_application.h"
 #include "platform/instance_socket.h"
 
@@ -53,6 +54,56 @@ private slots:
         connectOnce();
         QVERIFY(!(window.windowState() & Qt::WindowMinimized));
         app()->setActivationWindow(nullptr);
+    }
+
+    void tokensSurviveTheMessage_data() {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QByteArray>("xdgToken");
+        QTest::addColumn<QByteArray>("startupId");
+        QTest::newRow("nothing, as an older copy sends") << QByteArray() << QByteArray() << QByteArray();
+        QTest::newRow("a Wayland token") << QByteArray("XDG_ACTIVATION_TOKEN=4edd6cc2\n") << QByteArray("4edd6cc2")
+                                         << QByteArray();
+        QTest::newRow("both tokens") << QByteArray("DESKTOP_STARTUP_ID=kde-1_TIME42\nXDG_ACTIVATION_TOKEN=t\n")
+                                     << QByteArray("t") << QByteArray("kde-1_TIME42");
+        QTest::newRow("a line cut short is dropped")
+            << QByteArray("XDG_ACTIVATION_TOKEN=4edd") << QByteArray() << QByteArray();
+        QTest::newRow("unknown names are ignored")
+            << QByteArray("LD_PRELOAD=x\nXDG_ACTIVATION_TOKEN=a\n") << QByteArray("a") << QByteArray();
+        QTest::newRow("a token with a space or control byte is refused")
+            << QByteArray("XDG_ACTIVATION_TOKEN=a b\nDESKTOP_STARTUP_ID=\x1b[2J\n") << QByteArray() << QByteArray();
+        QTest::newRow("an overlong token is refused")
+            << QByteArray("XDG_ACTIVATION_TOKEN=" + QByteArray(256, 'a') + "\n") << QByteArray() << QByteArray();
+    }
+    void tokensSurviveTheMessage() {
+        QFETCH(QByteArray, message);
+        QFETCH(QByteArray, xdgToken);
+        QFETCH(QByteArray, startupId);
+        const ActivationRequest request = parseActivationMessage(message);
+        QCOMPARE(request.xdgActivationToken, xdgToken);
+        QCOMPARE(request.startupId, startupId);
+        // What a launch sends is read back as it was sent.
+        QCOMPARE(parseActivationMessage(activationMessage(request)), request);
+    }
+
+    // The running copy reads what a later launch sends over the real socket, and no more than the limit.
+    void connectionCarriesTheLaunchsTokens() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows launchers hand out no activation tokens: the pipe carries none");
+#endif
+        const QString name = platform::instanceSocketName(QStringLiteral("orvessa-message-probe"));
+        platform::InstanceServer server;
+        QVERIFY(server.listen(name));
+        QSignalSpy connected(&server, &platform::InstanceServer::newConnection);
+        const QByteArray message = activationMessage({"4edd6cc21b2c", "host;1;2_TIME7"});
+        QVERIFY(platform::instanceAnswers(name, 500, message));
+        QVERIFY(connected.wait(2000));
+        QCOMPARE(server.takeConnection(1000).value_or("none"), message);
+
+        QVERIFY(
+            platform::instanceAnswers(name, 500, QByteArray(qsizetype(4) * platform::maxInstanceMessageBytes, 'x')));
+        QTRY_VERIFY(connected.size() > 1);
+        QCOMPARE(server.takeConnection(1000).value_or("none").size(), platform::maxInstanceMessageBytes);
+        QVERIFY(!server.takeConnection(0));  // nothing pending
     }
 
     void withoutActivationWindowAConnectionShowsNothing() {

@@ -41,6 +41,10 @@ public:
     /// launches that follow; an empty value is kept as set-but-empty.
     void setFrameVariable(const QString &name, const QString &value) { m_frameVariables.insert(name, value); }
 
+    /// Any other variable of the program's environment for the launches that follow (QT_QPA_PLATFORM,
+    /// WAYLAND_DISPLAY, XDG_ACTIVATION_TOKEN, ...); it wins over the defaults above.
+    void setVariable(const QString &name, const QString &value) { m_frameVariables.insert(name, value); }
+
     /// Starts the program with @p arguments; it runs until the test ends or it quits.
     QProcess *launch(const QStringList &arguments = {});
 
