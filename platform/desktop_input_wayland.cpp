@@ -230,10 +230,8 @@ void readGnome(const FrameIds &frame, bool decides, DesktopView &view) {
         device.mapping.how =
             QStringLiteral("no output set: GNOME picks one itself (the built-in screen, or one of the frame's size)");
     } else {
-        // Newer GNOME adds the connector as a fourth string; older ones keep the monitor's EDID identity only.
-        QString connector = monitor.value(3);
-        if (connector.isEmpty())
-            connector = connectorWithIdentity(monitor);
+        // GNOME keeps the monitor's identity from its EDID, not the connector: find the connector that has it.
+        const QString connector = connectorWithIdentity(monitor);
         if (!connector.isEmpty()) {
             device.mapping.kind = TouchMapping::Kind::Screen;
             device.mapping.screen = connector;

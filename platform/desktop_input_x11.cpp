@@ -199,11 +199,14 @@ DesktopDevice desktopDevice(const XDevice &x, const DesktopView &view, bool deci
 QString notFound(const FrameIds &frame, const QString &inputDeviceName) {
     if (!inputDeviceName.isEmpty())
         return QStringLiteral("X11: no pointing device is called \"%1\" (xinput list names them)").arg(inputDeviceName);
+    const QString ids = QStringLiteral("%1:%2")
+                            .arg(frame.vendorId, 4, 16, QLatin1Char('0'))
+                            .arg(frame.productId, 4, 16, QLatin1Char('0'))
+                            .toUpper();
     return QStringLiteral(
-               "X11: no input device shows the ids %1:%2 in its Device Product ID; --input-device NAME takes one by "
-               "its name (xinput list names them)")
-        .arg(frame.vendorId, 4, 16, QLatin1Char('0'))
-        .arg(frame.productId, 4, 16, QLatin1Char('0'));
+               "X11: no input device shows the ids %1 in its Device Product ID; --input-device NAME takes one by its "
+               "name (xinput list names them)")
+        .arg(ids);
 }
 
 QString noConnection() {

@@ -41,6 +41,13 @@ public:
     /// launches that follow; an empty value is kept as set-but-empty.
     void setFrameVariable(const QString &name, const QString &value) { m_frameVariables.insert(name, value); }
 
+    /// Sets an environment variable of the session for the launches that follow (WAYLAND_DISPLAY,
+    /// XDG_CURRENT_DESKTOP, PATH ...); a null value removes it.
+    void setSessionVariable(const QString &name, const QString &value) { m_sessionVariables.insert(name, value); }
+
+    /// The program's XDG_CONFIG_HOME, where the desktops keep their settings files.
+    QString configFolder() const { return m_folder.filePath(QStringLiteral("config")); }
+
     /// Starts the program with @p arguments; it runs until the test ends or it quits.
     QProcess *launch(const QStringList &arguments = {});
 
@@ -61,5 +68,6 @@ private:
     QString m_program;
     bool m_installed = false;
     QMap<QString, QString> m_frameVariables;
+    QMap<QString, QString> m_sessionVariables;
     QList<QProcess *> m_started;
 };
