@@ -189,21 +189,25 @@ ExitStatus resetOnX11(const platform::FrameIds &ids, const ToolCommand &command,
     return allTaken ? ExitStatus::Done : ExitStatus::WriteFailed;
 }
 
-// Where a correction that comes back comes from: the devices' own settings and the files that set one.
+// Where a correction that comes back comes from: the devices' own settings and the files that set one. X11's matrix
+// lasts for the session only; Windows' data is named by lastingCorrectionSources with its key.
 QString lastingSources(const platform::FrameIds &ids, const DesktopView &view) {
     QStringList sources;
     for (const platform::DesktopDevice &device : view.devices)
-        if (!device.correction.isEmpty() && device.system != QLatin1String("X11"))
+        if (!device.correction.isEmpty() && device.system != QLatin1String("X11") &&
+            device.system != QLatin1String("Windows"))
             sources << printable(QStringLiteral("%1 %2: %3").arg(device.system, device.name, device.correction));
     for (const QString &source : platform::lastingCorrectionSources(ids))
         sources << printable(source);
     if (sources.isEmpty())
         return QStringLiteral(
             "no lasting correction found (udev properties, udev rules and hwdb, xorg.conf, the "
-            "desktop's settings)\n");
-    return QStringLiteral(
-               "a lasting correction comes from here; remove it there (udev: then udevadm trigger and "
-               "plug the frame in again):\n  ") +
+            "desktop's settings, Windows' calibration data)\n");
+    const bool udev = std::any_of(sources.cbegin(), sources.cend(), [](const QString &source) {
+        return source.startsWith(QLatin1String("udev")) || source.contains(QLatin1String("/udev/"));
+    });
+    return QStringLiteral("a lasting correction comes from here; remove it there%1:\n  ")
+               .arg(udev ? QStringLiteral(" (udev: then udevadm trigger, or plug the frame in again)") : QString()) +
            sources.join(QStringLiteral("\n  ")) + u'\n';
 }
 

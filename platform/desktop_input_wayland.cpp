@@ -65,7 +65,7 @@ QString swayFact(const QJsonObject &input) {
 
 void readSwayOutputs(const QJsonArray &outputs, DesktopView &view) {
     QRect all;
-    for (const QJsonValue &value : outputs) {
+    for (const QJsonValue value : outputs) {
         const QJsonObject output = value.toObject();
         if (!output.value(QStringLiteral("active")).toBool())
             continue;
@@ -261,7 +261,7 @@ void readSway(const FrameIds &frame, bool decides, DesktopView &view) {
         config.output ? QJsonDocument::fromJson(*config.output).object().value(QStringLiteral("config")).toString()
                       : QString();
     bool found = false;
-    for (const QJsonValue &value : QJsonDocument::fromJson(*inputs.output).array()) {
+    for (const QJsonValue value : QJsonDocument::fromJson(*inputs.output).array()) {
         const QJsonObject input = value.toObject();
         if (input.value(QStringLiteral("vendor")).toInt() != frame.vendorId ||
             input.value(QStringLiteral("product")).toInt() != frame.productId ||

@@ -21,8 +21,8 @@ QString keyText(const wchar_t *key) {
 
 struct RegistryValue {
     QString name;
-    QString text;      ///< REG_SZ data; empty for other types
-    DWORD size = 0;    ///< bytes of data
+    QString text;    ///< REG_SZ data; empty for other types
+    DWORD size = 0;  ///< bytes of data
 };
 
 // Every value of HKLM\@p key, in the 64-bit view; nullopt when the key cannot be opened (missing or refused).
@@ -44,9 +44,9 @@ std::optional<std::vector<RegistryValue>> registryValues(const wchar_t *key, LON
             continue;
         RegistryValue value{QString::fromWCharArray(name.data(), int(nameLength)), {}, dataSize};
         if (type == REG_SZ || type == REG_EXPAND_SZ)
-            value.text = QString::fromWCharArray(reinterpret_cast<const wchar_t *>(data.data()),
-                                                 int(dataSize / sizeof(wchar_t)))
-                             .section(QChar(0), 0, 0);
+            value.text =
+                QString::fromWCharArray(reinterpret_cast<const wchar_t *>(data.data()), int(dataSize / sizeof(wchar_t)))
+                    .section(QChar(0), 0, 0);
         values.push_back(value);
     }
     RegCloseKey(handle);
@@ -171,8 +171,9 @@ SessionChanges setSessionMatrix(const FrameIds & /*frame*/, const QString & /*in
 QStringList lastingCorrectionSources(const FrameIds &frame) {
     QStringList sources;
     for (const RegistryValue &value : calibrationValues(frame, nullptr))
-        sources << QStringLiteral("%1, value \"%2\": Tablet PC Settings > Reset, or as administrator: reg delete "
-                                  "\"%1\" /v \"%2\" /f")
+        sources << QStringLiteral(
+                       "%1, value \"%2\": Tablet PC Settings > Reset, or as administrator: reg delete "
+                       "\"%1\" /v \"%2\" /f")
                        .arg(keyText(linearityKey), value.name);
     return sources;
 }

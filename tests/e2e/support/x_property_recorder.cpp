@@ -40,7 +40,7 @@ struct XPropertyRecorder::State {
         xcb_get_atom_name_reply_t *reply = xcb_get_atom_name_reply(control, xcb_get_atom_name(control, atom), nullptr);
         if (!reply)
             return {};
-        const QString name = QString::fromLatin1(xcb_get_atom_name_name(reply), xcb_get_atom_name_name_length(reply));
+        QString name = QString::fromLatin1(xcb_get_atom_name_name(reply), xcb_get_atom_name_name_length(reply));
         std::free(reply);
         return name;
     }
