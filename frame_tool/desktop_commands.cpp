@@ -39,14 +39,11 @@ bool hasDeviceOf(const DesktopView &view, const QString &system) {
                        [&](const platform::DesktopDevice &device) { return device.system == system; });
 }
 
+// Every number goes in with the names in one arg() call, so that a "%1" in a name stays as it is.
 QString targetText(const MapTarget &target, const QRect &region) {
     return QStringLiteral("screen %1 \"%2\" %3x%4+%5+%6")
-        .arg(target.index)
-        .arg(printable(target.name))
-        .arg(region.width())
-        .arg(region.height())
-        .arg(region.x())
-        .arg(region.y());
+        .arg(QString::number(target.index), printable(target.name), QString::number(region.width()),
+             QString::number(region.height()), QString::number(region.x()), QString::number(region.y()));
 }
 
 // GVariant's quoting of one string: single quotes, with backslashes and single quotes escaped.
@@ -83,10 +80,7 @@ QString plasmaSteps(const platform::FrameIds &ids, const DesktopView &view, cons
                "Plasma places the touches itself: nothing is changed here. In System Settings > "
                "Touchscreen choose %1 as the frame's display, or set in ~/.config/kcminputrc:\n"
                "[Libinput][%2][%3][%4]\nOutputName=%1\n")
-        .arg(printable(target.name))
-        .arg(ids.vendorId)
-        .arg(ids.productId)
-        .arg(name);
+        .arg(printable(target.name), QString::number(ids.vendorId), QString::number(ids.productId), name);
 }
 
 QString windowsSteps(const MapTarget &target) {
@@ -94,8 +88,7 @@ QString windowsSteps(const MapTarget &target) {
                "Windows places the touches by its Tablet PC settings: nothing is changed here. Open "
                "Control Panel > Tablet PC Settings > Setup... (or run MultiDigiMon.exe -touch), choose "
                "touch input and touch screen %1 (%2) when the prompt is on it.\n")
-        .arg(target.index)
-        .arg(printable(target.name));
+        .arg(QString::number(target.index), printable(target.name));
 }
 
 QString gnomeSteps(const platform::FrameIds &ids, const MapTarget &target) {

@@ -150,18 +150,21 @@ QVector<XDevice> frameDevices(const XConnection &x, const FrameIds &frame, const
     return devices;
 }
 
+// The active RandR 1.5 monitors, named as xrandr --listmonitors names them; none from an older server.
 QVector<DesktopScreen> monitors(const XConnection &x, const xcb_screen_t &root) {
-    QVector<DesktopScreen> screens;
     const Reply<xcb_randr_query_version_reply_t> version(
         xcb_randr_query_version_reply(x.get(), xcb_randr_query_version(x.get(), 1, 5), nullptr));
-    if (version && (version->major_version > 1 || version->minor_version >= 5)) {
-        const Reply<xcb_randr_get_monitors_reply_t> reply(
-            xcb_randr_get_monitors_reply(x.get(), xcb_randr_get_monitors(x.get(), root.root, 1), nullptr));
-        for (auto monitor = reply ? xcb_randr_get_monitors_monitors_iterator(reply.get())
-                                  : xcb_randr_monitor_info_iterator_t{};
-             monitor.rem > 0; xcb_randr_monitor_info_next(&monitor))
-            screens << DesktopScreen{x.atomName(monitor.data->name), QRect(monitor.data->x, monitor.data->y,
-                                                                           monitor.data->width, monitor.data->height)};
+    if (!version || (version->major_version == 1 && version->minor_version < 5))
+        return {};
+    const Reply<xcb_randr_get_monitors_reply_t> reply(
+        xcb_randr_get_monitors_reply(x.get(), xcb_randr_get_monitors(x.get(), root.root, 1), nullptr));
+    if (!reply)
+        return {};
+    QVector<DesktopScreen> screens;
+    for (auto monitor = xcb_randr_get_monitors_monitors_iterator(reply.get()); monitor.rem > 0;
+         xcb_randr_monitor_info_next(&monitor)) {
+        const xcb_randr_monitor_info_t &info = *monitor.data;
+        screens << DesktopScreen{x.atomName(info.name), QRect(info.x, info.y, info.width, info.height)};
     }
     return screens;
 }

@@ -35,13 +35,11 @@ QString missText(const TouchMapping &mapping, const CalibrationTarget &target) {
         case TouchMapping::Kind::Screen:
             return QCoreApplication::translate("Dialog",
                                                "触摸会落在 %1 上,而不是这块屏幕:请先运行 orvessa-frame map --screen %2")
-                .arg(mapping.screen)
-                .arg(target.index);
+                .arg(mapping.screen, QString::number(target.index));
         case TouchMapping::Kind::WholeDesktop:
             return QCoreApplication::translate("Dialog",
                                                "触摸被拉伸到整个桌面(%1 块屏幕):请先运行 orvessa-frame map --screen %2")
-                .arg(mapping.screenCount)
-                .arg(target.index);
+                .arg(QString::number(mapping.screenCount), QString::number(target.index));
         case TouchMapping::Kind::Elsewhere:
         case TouchMapping::Kind::Unknown:
             break;
