@@ -170,8 +170,8 @@ Commands:
                        xorg.conf line, the desktop's settings), so that it can be removed. Edits no system file.
 
 Options:
-  --settings FILE      The settings file to take vendor ids from (list, clear, mode); by default the
-                       setting_calibration.ini that Orvessa reads, beside the program.
+  --settings FILE      The settings file to take vendor ids from (list, clear, mode, map, reset-os-correction);
+                       by default the setting_calibration.ini that Orvessa reads, beside the program.
   --device PATH        Use only the frame at this device path (clear, mode, map, reset-os-correction), as list
                        shows it.
   --input-device NAME  list, map, reset-os-correction: take the X11 input device of this name (xinput list) as
