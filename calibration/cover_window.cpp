@@ -11,6 +11,7 @@ QLabel *coverLabel(const QString &name, QWidget *cover) {
     label->setObjectName(name);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);  // screen names come from the system
     QFont font = label->font();
     font.setPointSize(16);
     label->setFont(font);

@@ -38,6 +38,7 @@ Dialog::Dialog(int x, int y, int width, int height, int n, Form *owner) : QDialo
     const int detailWidth = std::min(width, 900);
     m_detail->setGeometry((width - detailWidth) / 2, goldenHeight - 48, detailWidth, 44);
     m_detail->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_detail->setTextFormat(Qt::PlainText);  // it names screens and outputs as the system calls them
     m_detail->setWordWrap(true);
     QFont detailFont = m_detail->font();
     detailFont.setPointSize(10);

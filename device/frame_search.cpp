@@ -39,6 +39,8 @@ FrameSearch openTouchFrame(const QVector<int> &vendorIds, const std::string &onl
         search.handle = openPath(path);
         search.usage = attempt.usage;
         search.path = path ? path : "";
+        search.vendorId = nodes[attempt.entry]->vendor_id;
+        search.productId = nodes[attempt.entry]->product_id;
         ++search.attempts;
         if (search.handle)
             break;

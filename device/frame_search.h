@@ -35,6 +35,8 @@ struct FrameSearch {
     int attempts = 0;              ///< open attempts made, 0..4; 0 when no interface qualified
     int usage = 0;                 ///< candidate usage of the last attempt; meaningless when attempts is 0
     std::string path;              ///< device path of the last attempt; empty when attempts is 0
+    std::uint16_t vendorId = 0;    ///< USB vendor id of the last attempt's device; 0 when attempts is 0
+    std::uint16_t productId = 0;   ///< its product id: with vendorId, what the desktop knows the frame by
 
     /// True when frames were found but none of them could be opened (access refused, busy, unplugged meanwhile).
     bool foundButNotOpened() const { return !handle && attempts > 0; }

@@ -9,15 +9,16 @@ namespace frame_tool {
 
 /// One run of orvessa-frame as its command line asks for it.
 struct ToolCommand {
-    enum class Kind { List, Clear, Mode, Verify, Help, Version };
+    enum class Kind { List, Clear, Mode, Verify, Map, ResetOsCorrection, Help, Version };
     Kind kind = Kind::Help;
     bool json = false;            ///< list: JSON instead of text
     QString settingsPath;         ///< --settings; empty: the main program's own settings file
-    QString devicePath;           ///< clear, mode: --device; empty: any frame
+    QString devicePath;           ///< clear, mode, map, reset-os-correction: --device; empty: any frame
+    QString inputDevice;          ///< list, map, reset-os-correction: --input-device, the desktop's device by name
     bool multiTouch = false;      ///< mode: multi (true) or single (false)
     int targets = 5;              ///< verify: 5 or 9
     double limitMillimetres = 3;  ///< verify: the largest error that passes
-    int screen = -1;              ///< verify: index into the screens; -1: the primary screen
+    int screen = -1;              ///< verify, map: index into the screens; -1: the primary screen (verify)
 };
 
 /// The command line (@p arguments, the program name first) as a command, or the reason it is not one.

@@ -65,7 +65,7 @@ QString verdictText(Verdict verdict) {
     return {};
 }
 
-QString listText(const SettingsReport &settings, const FrameList &list) {
+QString listText(const SettingsReport &settings, const FrameList &list, const QVector<FrameDesktop> &desktops) {
     QStringList lines;
     lines << QStringLiteral("settings: %1%2").arg(settings.path, settingsFileState(settings))
           << QStringLiteral("  vid= adds: %1")
@@ -90,11 +90,10 @@ QString listText(const SettingsReport &settings, const FrameList &list) {
     for (const device::HidInterface &interface : list.unknownVendorFrames)
         lines << QStringLiteral("hint: %1  looks like a touch frame, but %2")
                      .arg(interfaceText(interface), hint(settings, interface));
-    lines << QStringLiteral("result: ") + resultText(list);
-    return lines.join(u'\n') + u'\n';
+    return lines.join(u'\n') + u'\n' + desktopText(desktops) + QStringLiteral("result: ") + resultText(list) + u'\n';
 }
 
-QByteArray listJson(const SettingsReport &settings, const FrameList &list) {
+QByteArray listJson(const SettingsReport &settings, const FrameList &list, const QVector<FrameDesktop> &desktops) {
     const auto idArray = [](const QVector<int> &ids) {
         QJsonArray array;
         for (const int id : ids)
@@ -130,11 +129,10 @@ QByteArray listJson(const SettingsReport &settings, const FrameList &list) {
                                      {QStringLiteral("vidAdds"), idArray(settings.idsFromVid)},
                                      {QStringLiteral("vendorIds"), idArray(settings.vendorIds)},
                                      {QStringLiteral("warnings"), QJsonArray::fromStringList(settings.warnings)}};
-    const QJsonObject root{{QStringLiteral("settings"), settingsObject},
-                           {QStringLiteral("interfaces"), interfaces},
-                           {QStringLiteral("unknownVendors"), unknown},
-                           {QStringLiteral("result"), resultText(list)},
-                           {QStringLiteral("status"), static_cast<int>(list.status)}};
+    const QJsonObject root{
+        {QStringLiteral("settings"), settingsObject}, {QStringLiteral("interfaces"), interfaces},
+        {QStringLiteral("unknownVendors"), unknown},  {QStringLiteral("desktop"), desktopJson(desktops)},
+        {QStringLiteral("result"), resultText(list)}, {QStringLiteral("status"), static_cast<int>(list.status)}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

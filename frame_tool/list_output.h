@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "frame_tool/desktop_view.h"
 #include "frame_tool/frame_list.h"
 #include "frame_tool/settings_report.h"
 
@@ -13,11 +14,11 @@ namespace frame_tool {
 QString verdictText(Verdict verdict);
 
 /// `orvessa-frame list` for people: the settings file and what was made of it, one line per interface with its
-/// verdict (details and the fix indented below a node that cannot be opened), hints for unknown vendor ids, and a
-/// closing result line.
-QString listText(const SettingsReport &settings, const FrameList &list);
+/// verdict (details and the fix indented below a node that cannot be opened), hints for unknown vendor ids, the
+/// desktop's view of each frame in @p desktops, and a closing result line.
+QString listText(const SettingsReport &settings, const FrameList &list, const QVector<FrameDesktop> &desktops = {});
 
 /// The same as one JSON object, for tools.
-QByteArray listJson(const SettingsReport &settings, const FrameList &list);
+QByteArray listJson(const SettingsReport &settings, const FrameList &list, const QVector<FrameDesktop> &desktops = {});
 
 }  // namespace frame_tool

@@ -1,5 +1,6 @@
-// orvessa-frame: the companion command-line tool. List, clear and mode run without a display (Qt Core only);
-// verify opens a full-screen window and so starts the GUI application.
+// orvessa-frame: the companion command-line tool. List, clear, mode and reset-os-correction run without a display
+// (Qt Core only); verify opens a full-screen window and map numbers the screens as the main program does, so both
+// start the GUI application.
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include "settings/settings_file.h"
 #include "device/frame_search.h"
 #include "frame_tool/command_line.h"
+#include "frame_tool/desktop_commands.h"
 #include "frame_tool/frame_commands.h"
 #include "frame_tool/list_output.h"
 #include "frame_tool/verify_window.h"
@@ -33,15 +35,18 @@ QTextStream &err() {
     return stream;
 }
 
-// Qt ends the process with abort() when it finds no display to show the window on; over a remote shell verify
-// should say why and end with its own failure status instead.
+bool displayForMap = false;  // which command reportMissingDisplay speaks for: map, else verify
+
+// Qt ends the process with abort() when it finds no display to show the window on; over a remote shell verify and
+// map should say why and end with their own failure status instead.
 void reportMissingDisplay(QtMsgType type, const QMessageLogContext &, const QString &message) {
     if (type != QtFatalMsg) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
         return;
     }
-    std::fprintf(stderr, "orvessa-frame verify needs the display of the screen to check: %s\n", qPrintable(message));
-    std::_Exit(static_cast<int>(ExitStatus::VerifyFailed));
+    std::fprintf(stderr, "orvessa-frame %s needs the display of the screen to %s: %s\n",
+                 displayForMap ? "map" : "verify", displayForMap ? "map to" : "check", qPrintable(message));
+    std::_Exit(static_cast<int>(displayForMap ? ExitStatus::FrameNotUsable : ExitStatus::VerifyFailed));
 }
 
 int exitWith(ExitStatus status) {
@@ -66,14 +71,17 @@ ExitStatus runList(const ToolCommand &command) {
     const auto settings = settingsOf(command);
     if (!settings)
         return ExitStatus::UsageError;
-    const frame_tool::FrameList list = frame_tool::judgeInterfaces(
-        device::enumerateInterfaces(), settings->vendorIds, [](const device::HidInterface &interface) {
+    const std::vector<device::HidInterface> interfaces = device::enumerateInterfaces();
+    const frame_tool::FrameList list =
+        frame_tool::judgeInterfaces(interfaces, settings->vendorIds, [](const device::HidInterface &interface) {
             return frame_tool::probeNode(interface.path, interface.vendorId);
         });
+    const QVector<frame_tool::FrameDesktop> desktops =
+        frame_tool::readFrameDesktops(interfaces, settings->vendorIds, command.inputDevice);
     if (command.json)
-        out() << QString::fromUtf8(frame_tool::listJson(*settings, list));
+        out() << QString::fromUtf8(frame_tool::listJson(*settings, list, desktops));
     else
-        out() << frame_tool::listText(*settings, list);
+        out() << frame_tool::listText(*settings, list, desktops);
     return list.status;
 }
 
@@ -89,6 +97,25 @@ ExitStatus runCommand(const ToolCommand &command) {
         command.multiTouch ? device::Command::MultiTouch : device::Command::SingleTouch, settings->vendorIds, device,
         command.multiTouch ? QStringLiteral("switched to multi-touch") : QStringLiteral("switched to single-touch"),
         out(), err());
+}
+
+ExitStatus runDesktopCommand(const ToolCommand &command) {
+    const auto settings = settingsOf(command);
+    if (!settings)
+        return ExitStatus::UsageError;
+    if (command.kind == ToolCommand::Kind::ResetOsCorrection)
+        return frame_tool::resetOsCorrection(command, settings->vendorIds, out(), err());
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    const QScreen *screen = screens.value(command.screen);
+    if (!screen) {
+        err() << "there is no screen " << command.screen << " (screens 0 to " << screens.size() - 1 << ")\n";
+        return ExitStatus::UsageError;
+    }
+    const qreal ratio = screen->devicePixelRatio();
+    const QRect geometry = screen->geometry();
+    const frame_tool::MapTarget target{command.screen, int(screens.size()), screen->name(),
+                                       QRect(geometry.topLeft() * ratio, geometry.size() * ratio)};
+    return frame_tool::mapFrame(command, settings->vendorIds, target, out(), err());
 }
 
 QString screenHeader(const QScreen &screen, int index, const ToolCommand &command) {
@@ -152,7 +179,9 @@ int main(int argc, char *argv[]) {
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
     const frame_tool::ParsedCommandLine preliminary = frame_tool::parseCommandLine(rawArguments);
-    const bool wantsWindow = preliminary.command && preliminary.command->kind == ToolCommand::Kind::Verify;
+    const auto wanted = preliminary.command ? preliminary.command->kind : ToolCommand::Kind::Help;
+    const bool wantsWindow = wanted == ToolCommand::Kind::Verify || wanted == ToolCommand::Kind::Map;
+    displayForMap = wanted == ToolCommand::Kind::Map;
     const QtMessageHandler defaultHandler = wantsWindow ? qInstallMessageHandler(reportMissingDisplay) : nullptr;
     std::unique_ptr<QCoreApplication> application(wantsWindow ? new QGuiApplication(argc, argv)
                                                               : new QCoreApplication(argc, argv));
@@ -179,6 +208,9 @@ int main(int argc, char *argv[]) {
             return exitWith(runCommand(*parsed.command));
         case ToolCommand::Kind::Verify:
             return exitWith(runVerify(*parsed.command));
+        case ToolCommand::Kind::Map:
+        case ToolCommand::Kind::ResetOsCorrection:
+            return exitWith(runDesktopCommand(*parsed.command));
     }
     return exitWith(ExitStatus::UsageError);
 }

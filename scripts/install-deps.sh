@@ -14,6 +14,8 @@ packages=(
   help2man                                     # orvessa-frame's manual page, rendered from its --help
   clang libclang-rt-14-dev clang-tidy python3  # fuzzers (scripts/fuzz.sh), the lint (scripts/test.sh --lint)
   libxcb1-dev libbenchmark-dev                 # benchmarks (bench/): X server watch, Google Benchmark
+  libxcb-xinput-dev libxcb-randr0-dev          # the desktop's view of the frame: XInput devices, RandR monitors
+  libxcb-record0-dev xinput x11-xserver-utils  # tests: the X requests orvessa-frame sends, Xvfb devices and monitors
   libglib2.0-bin dbus-daemon                   # gsettings, gdbus, gio launch; a private session bus in tests
   sway wtype qt6-wayland libwayland-dev wayland-protocols  # the Wayland end-to-end test: compositor, keys, Qt's platform
   gsettings-desktop-schemas dconf-gsettings-backend dconf-service xfconf libxfconf-0-3  # desktops' stores in tests

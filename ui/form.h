@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "calibration/touch_point.h"
+#include "platform/desktop_input.h"
 #include "ui/screens.h"
 
 struct hid_device_;
@@ -77,6 +78,7 @@ public:
     QSystemTrayIcon *trayIcon = nullptr;
     int deviceUsage = 0;
     bool frameFoundButNotOpened = false;  ///< the last search found frames but could open none
+    platform::FrameIds openedFrame;       ///< USB ids of the frame the last search opened, as the desktop knows it
 
 private:
     void createTrayIcon();

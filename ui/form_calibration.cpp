@@ -13,6 +13,7 @@
 #include "device/hid_link.h"
 #include "device/report.h"
 #include "ui/busy_cursor.h"
+#include "ui/mapping_warning.h"
 #include "ui/message_boxes.h"
 
 // The four calibration buttons: one run each, from opening the frame to the upload. The decisions live in
@@ -41,6 +42,19 @@ void coverOtherScreens(Dialog &dialog, int calibrated) {
     }
 }
 
+// Whether the desktop puts the frame's touches onto the calibrated screen as they are: a run that cannot come out
+// right says so on the target window's second line from the start, and goes on (the user may know better).
+QString desktopWarning(const Form &form, int screenIndex) {
+    const QScreen *screen = QGuiApplication::screens().value(screenIndex);
+    if (!screen)
+        return {};
+    const QRect geometry = screen->geometry();
+    const qreal ratio = screen->devicePixelRatio();
+    const QRect devicePixels(QPoint(qRound(geometry.x() * ratio), qRound(geometry.y() * ratio)),
+                             QSize(qRound(geometry.width() * ratio), qRound(geometry.height() * ratio)));
+    return calibrationMappingWarning(form.openedFrame, {screen->name(), devicePixels, screenIndex});
+}
+
 // What the user is told of the finished run before the save question: the touches put through the correction the
 // frame would get.
 calibration::RunCheck checkOnScreen(const TouchPointTable &touches, int targetCount, calibration::Format format,
@@ -54,6 +68,7 @@ calibration::RunCheck checkOnScreen(const TouchPointTable &touches, int targetCo
 // of the completed run.
 bool collectTouches(Form &form, const QVector<ScreenRect> &screens, int screenIndex, int targetCount,
                     calibration::Format format, calibration::RunCheck &check) {
+    const QString warning = desktopWarning(form, screenIndex);
     const ScreenRect &screen = screens[screenIndex];
     QScreen *target = QGuiApplication::screens().value(screenIndex);
     Dialog dialog(screen.x, screen.y, screen.width, screen.height, targetCount, &form);
@@ -61,6 +76,8 @@ bool collectTouches(Form &form, const QVector<ScreenRect> &screens, int screenIn
     // made modal first. Otherwise the main window would take clicks during the run and could start a second
     // calibration on top of this one.
     dialog.setWindowModality(Qt::ApplicationModal);
+    if (!warning.isEmpty())
+        dialog.addNotice(warning);
     dialog.setCompletionCheck([&dialog, targetCount, format, target](const TouchPointTable &touches) {
         return checkOnScreen(touches, targetCount, format, target, dialog.size());
     });

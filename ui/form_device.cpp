@@ -22,6 +22,7 @@ hid_device *Form::openTouchDevice() {
     if (search.attempts > 0)
         deviceUsage = search.usage;
     frameFoundButNotOpened = search.foundButNotOpened();
+    openedFrame = {search.vendorId, search.productId};
     return search.handle;
 }
 

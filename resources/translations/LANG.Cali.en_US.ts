@@ -78,6 +78,22 @@ Run orvessa-frame list for details.</translation>
         <source>%1 像素</source>
         <translation>%1 px</translation>
     </message>
+    <message>
+        <source>触摸会落在 %1 上,而不是这块屏幕:请先运行 orvessa-frame map --screen %2</source>
+        <translation>Touches will land on %1, not on this screen: first run orvessa-frame map --screen %2</translation>
+    </message>
+    <message>
+        <source>触摸被拉伸到整个桌面(%1 块屏幕):请先运行 orvessa-frame map --screen %2</source>
+        <translation>Touches are stretched over the whole desktop (%1 screens): first run orvessa-frame map --screen %2</translation>
+    </message>
+    <message>
+        <source>触摸会落在桌面的其他区域:请先运行 orvessa-frame map --screen %1</source>
+        <translation>Touches will land elsewhere on the desktop: first run orvessa-frame map --screen %1</translation>
+    </message>
+    <message>
+        <source>系统在触摸框的校准之上另加了校正:请先运行 orvessa-frame reset-os-correction</source>
+        <translation>The system adds a correction of its own on top of the frame&apos;s: first run orvessa-frame reset-os-correction</translation>
+    </message>
 </context>
 <context>
     <name>Form</name>

@@ -7,7 +7,7 @@
 #      touch frame (its libhidapi.dll in place of hidapi's), with the Windows layers read back with `reg query`:
 #      window, single instance, calibration, clear, no frame, double-click values and restart, autostart value,
 #      the DLLs and Qt plugins it loads, screenshots in Chinese and English (build-windows/screenshots/); and
-#      orvessa-frame.exe's list and clear on the same frame;
+#      orvessa-frame.exe's list and clear on the same frame, and the desktop's view of it (the Tablet PC keys);
 #   4. the installer: silent install, upgrade, the installed program, silent uninstall leaving nothing behind.
 # Prints one line per check and fails when any check failed.
 set -euo pipefail
@@ -432,6 +432,38 @@ expect "orvessa-frame clear: one 1.5 s wait before the open, skipped" "$(xargs <
 FRAME_INTERFACES="" run_frame_tool clear
 expect "orvessa-frame clear without a frame: status 1, nothing written" \
   "$tool_status $(lines_of "$program" '^write ')" "1 0"
+
+# The desktop's view of the frame: the Tablet PC settings' mapping of its digitizer to a display and Windows' own
+# calibration data for it, put where Windows keeps them with `reg add` (values named after the digitizer's device
+# path, which holds the frame's VID and PID); the display is Wine's one monitor, by its interface path.
+digimon='HKLM\SOFTWARE\Microsoft\Wisp\Pen\Digimon'
+linearity='HKLM\SYSTEM\CurrentControlSet\Control\TabletPC\LinearityData'
+digitizer='\\?\HID#VID_28E1&PID_0001&Col01#7&1f5a1e2c&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}'
+monitor=$("$wine64" reg query 'HKLM\SYSTEM\CurrentControlSet\Control\DeviceClasses\{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}' |
+  tr -d '\r' | sed -n 's/.*\\##?#\(DISPLAY#.*\)$/\\\\?\\\1/p' | head -1)
+tool_says() { tr -d '\r' <"$program/tool.txt" | grep -c -F -x -- "$1" || true; }
+run_frame_tool list
+expect "orvessa-frame list, no Tablet PC setting: Windows chooses the display" \
+  "$tool_status $(tool_says "  verdict: mapping unknown: no Tablet PC mapping: Windows chooses the display itself")" "0 1"
+"$wine64" reg add "$digimon" /v "20-$digitizer" /t REG_SZ /d "$monitor" /f >/dev/null 2>&1
+"$wine64" reg add "$linearity" /v "$digitizer" /t REG_BINARY /d 0102030405060708 /f >/dev/null 2>&1
+run_frame_tool list
+expect "orvessa-frame list: the digitizer mapped to \\.\DISPLAY1" \
+  "$tool_status $(tool_says '  verdict: mapped to \\.\DISPLAY1')" "0 1"
+expect "orvessa-frame list: Windows' calibration data on top of the frame's" \
+  "$(tool_says "  verdict: an OS correction is active on top of the frame's")" 1
+run_frame_tool reset-os-correction
+expect "orvessa-frame reset-os-correction: changes nothing, names the value and its reg delete" \
+  "$tool_status $(tool_says "the session is Windows, whose correction is not changed from here; nothing is changed") \
+$(tr -d '\r' <"$program/tool.txt" | grep -c -F "reg delete \"$linearity\" /v \"$digitizer\" /f")" "0 1 1"
+run_frame_tool map --screen 0
+expect "orvessa-frame map: the Tablet PC steps, nothing changed" \
+  "$tool_status $(grep -c 'Windows places the touches by its Tablet PC settings: nothing is changed here' "$program/tool.txt")" \
+  "0 1"
+expect "orvessa-frame map: the registry as it was" \
+  "$("$wine64" reg query "$digimon" /v "20-$digitizer" | tr -d '\r' | grep -c -F "$monitor")" 1
+"$wine64" reg delete "$digimon" /v "20-$digitizer" /f >/dev/null 2>&1
+"$wine64" reg delete "$linearity" /v "$digitizer" /f >/dev/null 2>&1
 
 # Tray mode: the autostart value is the quoted path with -bg.
 install_program "$program" "[config]" "language=2" "systray=1"

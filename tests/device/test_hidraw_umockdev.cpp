@@ -22,12 +22,15 @@
 #include "frame_tool/frame_list.h"
 #include "frame_tool/node_access_linux.h"
 #include "platform/blocking_wait.h"
+#include "platform/desktop_input.h"
+#include "platform/desktop_input_linux.h"
 #include "support/modal_answerer.h"
 #include "ui/form.h"
 
 // The real hidapi (hidraw backend) on device nodes faked by umockdev: sysfs holds the HID devices with their
 // report descriptors, and an ioctl handler answers the descriptor ioctls and takes the writes of each /dev/hidraw
-// node. Run under umockdev-wrapper. Reads are not emulated.
+// node. Run under umockdev-wrapper. Reads are not emulated. The desktop's view of the frame reads the same faked
+// sysfs: the frame's event nodes with their udev properties, and the monitors' EDIDs under /sys/class/drm.
 
 namespace {
 
@@ -100,6 +103,21 @@ bool setFileAccessOverride(bool enabled) {
     const unsigned bits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
     data[0].effective = enabled ? data[0].effective | (data[0].permitted & bits) : data[0].effective & ~bits;
     return syscall(SYS_capset, &header, data) == 0;
+}
+
+// A monitor's EDID: vendor DEL, product code 0xA0B1, serial number 0x12345678, and the name and serial
+// descriptors when given.
+QByteArray edid(const QByteArray &name, const QByteArray &serial) {
+    QByteArray bytes = hex("00FFFFFFFFFFFF00 10AC B1A0 78563412") + QByteArray(128 - 16, '\0');
+    const auto descriptor = [&](int offset, char tag, const QByteArray &text) {
+        bytes[offset + 3] = tag;
+        bytes.replace(offset + 5, 13, (text + "\n" + QByteArray(13, ' ')).left(13));
+    };
+    if (!name.isEmpty())
+        descriptor(54, char(0xFC), name);
+    if (!serial.isEmpty())
+        descriptor(72, char(0xFF), serial);
+    return bytes;
 }
 
 }  // namespace
@@ -366,6 +384,114 @@ private slots:
         QCOMPARE(judged.fix, fix);
         const QStringList userLine = judged.details.filter(QStringLiteral("user alice (uid 1000) gets "));
         QCOMPARE(userLine.value(0).section(u' ', -3, -3), access);
+    }
+
+    // The frame's event nodes, found by the USB ids of their input device, with the udev properties that decide
+    // how libinput treats them.
+    void udevView_data() {
+        QTest::addColumn<QString>("vendorProduct");  // of the input device
+        QTest::addColumn<QString>("calibration");    // LIBINPUT_CALIBRATION_MATRIX; empty: none set
+        QTest::addColumn<QStringList>("facts");      // empty: the node is not the frame's
+        QTest::addColumn<QString>("correction");
+        QTest::newRow("a touchscreen with a calibration of udev's")
+            << "28e1:0001"
+            << "1.02 0 -0.01 0 0.98 0.01"
+            << QStringList{"ID_INPUT_TOUCHSCREEN=1", "LIBINPUT_CALIBRATION_MATRIX=1.02 0 -0.01 0 0.98 0.01"}
+            << "LIBINPUT_CALIBRATION_MATRIX=1.02 0 -0.01 0 0.98 0.01";
+        QTest::newRow("the identity is no correction")
+            << "28e1:0001"
+            << "1 0 0 0 1 0" << QStringList{"ID_INPUT_TOUCHSCREEN=1", "LIBINPUT_CALIBRATION_MATRIX=1 0 0 0 1 0"} << "";
+        QTest::newRow("five numbers are none libinput takes")
+            << "28e1:0001"
+            << "1 0 0 0 1" << QStringList{"ID_INPUT_TOUCHSCREEN=1", "LIBINPUT_CALIBRATION_MATRIX=1 0 0 0 1"} << "";
+        QTest::newRow("another product of the same vendor is not the frame") << "28e1:0002"
+                                                                             << "2 0 0 0 1 0" << QStringList{} << "";
+    }
+    void udevView() {
+        QFETCH(QString, vendorProduct);
+        QFETCH(QString, calibration);
+        QFETCH(QStringList, facts);
+        QFETCH(QString, correction);
+        const QByteArray vendor = vendorProduct.left(4).toLatin1(), product = vendorProduct.right(4).toLatin1();
+        gchar *input = umockdev_testbed_add_device(testbed, "input", "input7", nullptr, "name", "Touch frame",
+                                                   "id/vendor", vendor.constData(), "id/product", product.constData(),
+                                                   nullptr, "PRODUCT", "3/28e1/1/110", nullptr);
+        const QByteArray matrix = calibration.toLatin1();
+        gchar *event = umockdev_testbed_add_device(testbed, "input", "event5", input, "dev", "13:69", nullptr,
+                                                   "DEVNAME", "input/event5", "ID_INPUT_TOUCHSCREEN", "1",
+                                                   "LIBINPUT_CALIBRATION_MATRIX", matrix.constData(), nullptr);
+        umockdev_testbed_set_attribute_link(testbed, event, "device", "..");  // as the kernel links a class device
+        g_free(event);
+        g_free(input);
+
+        const platform::DesktopView view = platform::readDesktopView({0x28E1, 0x0001});
+        QCOMPARE(view.devices.size(), facts.isEmpty() ? 0 : 1);
+        if (facts.isEmpty())
+            return;
+        QCOMPARE(view.devices[0].name, QStringLiteral("/dev/input/event5 \"Touch frame\""));
+        QCOMPARE(view.devices[0].facts, facts);
+        QCOMPARE(view.devices[0].correction, correction);
+        QCOMPARE(platform::judgeDesktop(view).corrections.size(), correction.isEmpty() ? 0 : 1);
+    }
+
+    // GNOME keeps a monitor's EDID identity; the connector showing it names the output.
+    void gnomeMonitorByEdid_data() {
+        QTest::addColumn<QByteArray>("edid");
+        QTest::addColumn<QString>("identity");  // as GNOME's setting holds it
+        QTest::addColumn<QString>("mappedTo");  // empty: unknown
+        QTest::newRow("name and serial descriptors")
+            << edid("DELL U2415", "7MT0183") << "['DEL', 'DELL U2415', '7MT0183']"
+            << "HDMI-A-1";
+        QTest::newRow("without descriptors: the codes in hexadecimal")
+            << edid("", "") << "['DEL', '0xa0b1', '0x12345678']"
+            << "HDMI-A-1";
+        QTest::newRow("another monitor's serial") << edid("DELL U2415", "7MT0184") << "['DEL', 'DELL U2415', '7MT0183']"
+                                                  << "";
+    }
+    void gnomeMonitorByEdid() {
+        QFETCH(QByteArray, edid);
+        QFETCH(QString, identity);
+        QFETCH(QString, mappedTo);
+        gchar *connector = umockdev_testbed_add_device(testbed, "drm", "card0-HDMI-A-1", nullptr, nullptr, nullptr);
+        umockdev_testbed_set_attribute_binary(testbed, connector, "edid", reinterpret_cast<guint8 *>(edid.data()),
+                                              static_cast<gint>(edid.size()));
+        g_free(connector);
+        QFile keyfile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/glib-2.0/settings/keyfile"));
+        QVERIFY(QDir().mkpath(QFileInfo(keyfile).path()) && keyfile.open(QIODevice::WriteOnly));
+        keyfile.write("[org/gnome/desktop/peripherals/touchscreens/28e1:0001]\noutput=" + identity.toUtf8() + '\n');
+        keyfile.close();
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+        qputenv("WAYLAND_DISPLAY", "wayland-test");
+        qputenv("GSETTINGS_BACKEND", "keyfile");
+        const platform::DesktopView view = platform::readDesktopView({0x28E1, 0x0001});
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        qunsetenv("WAYLAND_DISPLAY");
+        qputenv("GSETTINGS_BACKEND", "memory");
+
+        QCOMPARE(view.session, platform::Session::GnomeWayland);
+        QCOMPARE(view.devices.size(), 1);
+        QCOMPARE(view.devices[0].mapping.screen, mappedTo);
+        QCOMPARE(view.devices[0].mapping.kind,
+                 mappedTo.isEmpty() ? platform::TouchMapping::Kind::Unknown : platform::TouchMapping::Kind::Screen);
+        // map's gsettings command asks for the identity of the connector, under Xorg's name for it too.
+        const auto monitor = platform::monitorIdentity(QStringLiteral("HDMI-1"));
+        QVERIFY(monitor);
+        QCOMPARE(QStringLiteral("['%1']").arg(monitor->join(QStringLiteral("', '"))) == identity, !mappedTo.isEmpty());
+    }
+
+    // reset-os-correction's list of the lines that set a lasting correction.
+    void linesSettingACorrection() {
+        QTemporaryDir rules;
+        QFile rule(rules.filePath(QStringLiteral("99-frame.rules")));
+        QVERIFY(rule.open(QIODevice::WriteOnly));
+        rule.write(
+            "# ENV{LIBINPUT_CALIBRATION_MATRIX} as a comment sets nothing\n"
+            "ATTRS{idVendor}==\"28e1\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"1.1 0 0 0 1 0\"\n");
+        rule.close();
+        QCOMPARE(platform::desktop_linux::linesMentioning({rules.path(), rules.filePath("missing")},
+                                                          QStringLiteral("LIBINPUT_CALIBRATION_MATRIX")),
+                 QStringList{rule.fileName() +
+                             ":2: ATTRS{idVendor}==\"28e1\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"1.1 0 0 0 1 0\""});
     }
 };
 

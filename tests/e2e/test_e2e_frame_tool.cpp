@@ -6,14 +6,20 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 #include "support/desktop.h"
 #include "support/frame_record.h"
 #include "support/program_under_test.h"
+#include "support/x_property_recorder.h"
 #include "support/x_server.h"
 
 // orvessa-frame as installers run it: list, clear and mode on the virtual frame (the search's 1.5 s waits skipped
-// and recorded), verify on an Xvfb screen of its own, touched with xdotool at known offsets from its targets.
+// and recorded), verify on an Xvfb screen of its own, touched with xdotool at known offsets from its targets; the
+// desktop's view of the frame on Xvfb's own input device (which a test gives the frame's ids and matrices with
+// xinput, and monitors with xrandr), map and reset-os-correction checked on the request the X server got (RECORD)
+// and on what it holds afterwards, and the Wayland desktops through their settings: a stand-in swaymsg, GNOME's
+// key file backend, Plasma's kcminputrc.
 
 namespace {
 
@@ -41,6 +47,85 @@ QString report(const char *leadingHex) {
 
 const QString interfacesVariable = QStringLiteral("ORVESSA_VIRTUAL_FRAME_INTERFACES");
 const QString product = QStringLiteral("  \"Virtual touch frame\"");
+
+using Commands = QList<QStringList>;
+using Files = QMap<QString, QByteArray>;
+using Numbers = QList<double>;
+
+// The virtual frame's ids, as the X server's driver would publish them on the frame's device.
+const QStringList frameIdsProperty{"--type=int", "--format=32", "Device Product ID", "10465", "1"};
+const QString xvfbMouse = QStringLiteral("Xvfb mouse");
+const Commands twoMonitors{{"LEFT", "960/254x1080/286+0+0", "screen"}, {"RIGHT", "960/254x1080/286+960+0", "none"}};
+
+// An X client tool (xinput, xrandr) on @p display; its standard output, nullopt when it failed.
+std::optional<QString> onDisplay(const QString &display, const QString &program, const QStringList &arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Xvfb's pointer as the frame's device: the monitors laid out and its properties set as the row says.
+bool prepareDesktop(const QString &display, const Commands &monitors, const Commands &properties) {
+    for (const QStringList &monitor : monitors)
+        if (!onDisplay(display, QStringLiteral("xrandr"), QStringList{"--setmonitor"} + monitor))
+            return false;
+    for (const QStringList &property : properties)
+        if (!onDisplay(display, QStringLiteral("xinput"), QStringList{"set-prop", xvfbMouse} + property))
+            return false;
+    return true;
+}
+
+// A property of Xvfb's pointer as the server holds it, read with xinput.
+Numbers heldProperty(const QString &display, const QString &name) {
+    const QString properties = onDisplay(display, QStringLiteral("xinput"), {"list-props", xvfbMouse}).value_or("");
+    Numbers numbers;
+    for (const QString &line : properties.split(u'\n'))
+        if (line.trimmed().startsWith(name + QStringLiteral(" (")))
+            for (const QString &item : line.section(u':', 1).split(u','))
+                numbers << item.trimmed().toDouble();
+    return numbers;
+}
+
+bool xToolsInstalled() {
+    return XServer::toolsInstalled() && !QStandardPaths::findExecutable(QStringLiteral("xinput")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("xrandr")).isEmpty();
+}
+
+// The output of a run, standard output first, for lines checked in either.
+QString allOutput(const ToolRun &run) {
+    return QLatin1Char('\n') + run.out + QLatin1Char('\n') + run.err;
+}
+
+// A stand-in for sway's swaymsg: answers get_inputs, get_outputs and get_config from files beside it.
+const QByteArray swaymsg =
+    "#!/bin/sh\n"
+    "case \"$2\" in\n"
+    "  get_inputs|get_outputs|get_config) cat \"$(dirname \"$0\")/$2.json\" ;;\n"
+    "  *) exit 1 ;;\n"
+    "esac\n";
+const QByteArray swayInputs =
+    R"([{"identifier": "10465:1:Virtual_touch_frame", "name": "Virtual touch frame", "vendor": 10465, "product": 1,
+        "type": "touch", "libinput": {"send_events": "enabled", "calibration_matrix": [1.02, 0, -0.01, 0, 0.98, 0.01]}},
+       {"identifier": "1:1:AT_keyboard", "name": "AT keyboard", "vendor": 1, "product": 1, "type": "keyboard"}])";
+const QByteArray swayOutputs =
+    R"([{"name": "Orvessa-A", "active": true, "rect": {"x": 0, "y": 0, "width": 1920, "height": 1080}},
+                                    {"name": "Orvessa-B", "active": true, "rect": {"x": 1920, "y": 0, "width": 1920, "height": 1080}}])";
+// Screens of the same names for the tool's own screen list (map), without a compositor.
+const QByteArray offscreenScreens =
+    R"({"screens": [{"name": "Orvessa-A", "x": 0, "y": 0, "width": 1920, "height": 1080},
+                                                    {"name": "Orvessa-B", "x": 1920, "y": 0, "width": 1920, "height": 1080}]})";
+
+Files swayFiles(const QByteArray &config, const QByteArray &inputs = swayInputs) {
+    return {{"bin/swaymsg", swaymsg},
+            {"bin/get_inputs.json", inputs},
+            {"bin/get_outputs.json", swayOutputs},
+            {"bin/get_config.json", QJsonDocument(QJsonObject{{"config", QString::fromUtf8(config)}}).toJson()}};
+}
 
 }  // namespace
 
@@ -225,6 +310,10 @@ private slots:
             << QStringList{"list", "--settings", "/nonexistent/setting_calibration.ini"} << "no settings file at" << 64;
         QTest::newRow("an extra word") << QStringList{"list", "all"} << "unexpected argument \"all\"" << 64;
         QTest::newRow("verify without a display") << QStringList{"verify"} << "verify needs the display" << 4;
+        QTest::newRow("map without its screen") << QStringList{"map"} << "map takes --screen N" << 64;
+        QTest::newRow("--input-device is not clear's")
+            << QStringList{"clear", "--input-device", "x"} << "--input-device is not an option of clear" << 64;
+        QTest::newRow("map without a display") << QStringList{"map", "--screen", "0"} << "map needs the display" << 2;
         QTest::newRow("--help") << QStringList{"--help"} << "Usage: orvessa-frame COMMAND [OPTIONS]" << 0;
         QTest::newRow("--version") << QStringList{"--version"} << "orvessa-frame 3." << 0;
     }
@@ -304,6 +393,276 @@ private slots:
         }
         QCOMPARE(rows, targets.size());
         QVERIFY(tool.record().ofKind(QStringLiteral("open")).isEmpty());  // verify never touches the frame
+    }
+
+    // The desktop's view on X11: Xvfb's pointer is the frame's device, by name or by the ids a test gives it.
+    void x11View_data() {
+        QTest::addColumn<Commands>("monitors");
+        QTest::addColumn<Commands>("properties");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("lines");
+        const QStringList byName{"list", "--input-device", xvfbMouse};
+        QTest::newRow("by name, one screen: mapped to it")
+            << Commands{} << Commands{} << byName
+            << QStringList{"desktop of 28E1:0001 (virtual-frame:0): X11 (DISPLAY=:", "  screens: screen 1920x1080+0+0",
+                           "  verdict: mapped to screen", "  verdict: no OS correction found"};
+        QTest::newRow("by name, the identity over two monitors: stretched")
+            << twoMonitors << Commands{} << byName
+            << QStringList{"  screens: LEFT 960x1080+0+0, RIGHT 960x1080+960+0",
+                           "  verdict: mapped to the whole desktop: touches on a screen of 2 land stretched",
+                           "    fix: orvessa-frame map --screen N   # N: the frame's screen, 0 to 1"};
+        QTest::newRow("by its ids, on the right monitor")
+            << twoMonitors
+            << Commands{frameIdsProperty,
+                        {"Coordinate Transformation Matrix", "0.5", "0", "0.5", "0", "1", "0", "0", "0", "1"}}
+            << QStringList{"list"}
+            << QStringList{"Device Product ID 10465, 1; Coordinate Transformation Matrix 0.5 0 0.5 0 1 0 0 0 1",
+                           "  verdict: mapped to RIGHT"};
+        QTest::newRow("a libinput calibration on top of the frame's")
+            << Commands{}
+            << Commands{frameIdsProperty,
+                        {"--type=float", "libinput Calibration Matrix", "1.02", "0", "-0.01", "0", "0.98", "0.01", "0",
+                         "0", "1"}}
+            << QStringList{"list"}
+            << QStringList{"  verdict: mapped to screen", "  verdict: an OS correction is active on top of the frame's",
+                           "    from X11: device ", "    fix: orvessa-frame reset-os-correction"};
+        QTest::newRow("no device shows the frame's ids")
+            << Commands{} << Commands{} << QStringList{"list"}
+            << QStringList{"  not read: X11: no input device shows the ids 28E1:0001 in its Device Product ID",
+                           "  verdict: mapping unknown: no X11 input device of the frame was found",
+                           "    fix: orvessa-frame list --input-device NAME"};
+    }
+    void x11View() {
+        QFETCH(Commands, monitors);
+        QFETCH(Commands, properties);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, lines);
+        if (!xToolsInstalled())
+            QSKIP("needs Xvfb, xdotool, xinput and xrandr (scripts/install-deps.sh installs them)");
+        XServer server;
+        QVERIFY(server.start({1920, 1080}));
+        QVERIFY(prepareDesktop(server.display(), monitors, properties));
+        ProgramUnderTest tool(server.display(), QByteArray(), Executable::FrameTool);
+        configure(tool, {{interfacesVariable, "28E1:FF00:A3"}});
+        const ToolRun run = runTool(tool, arguments);
+        for (const QString &line : lines)
+            QVERIFY2(allOutput(run).contains(line), qPrintable(line + "\nnot in:" + allOutput(run)));
+        QCOMPARE(run.status, 0);
+    }
+
+    void x11ViewForTools() {
+        if (!xToolsInstalled())
+            QSKIP("needs Xvfb, xdotool, xinput and xrandr (scripts/install-deps.sh installs them)");
+        XServer server;
+        QVERIFY(server.start({1920, 1080}));
+        QVERIFY(prepareDesktop(server.display(), twoMonitors, {frameIdsProperty}));
+        ProgramUnderTest tool(server.display(), QByteArray(), Executable::FrameTool);
+        configure(tool, {{interfacesVariable, "28E1:FF00:A3"}});
+        const ToolRun run = runTool(tool, {QStringLiteral("list"), QStringLiteral("--json")});
+        const QJsonObject frame =
+            QJsonDocument::fromJson(run.out.toUtf8()).object()[QStringLiteral("desktop")].toArray()[0].toObject();
+        QCOMPARE(frame[QStringLiteral("vendorId")].toString(), QStringLiteral("28E1"));
+        QCOMPARE(frame[QStringLiteral("screens")].toArray().size(), 2);
+        const QJsonObject device = frame[QStringLiteral("devices")].toArray()[0].toObject();
+        QCOMPARE(device[QStringLiteral("system")].toString(), QStringLiteral("X11"));
+        QCOMPARE(device[QStringLiteral("mapping")][QStringLiteral("kind")].toString(), QStringLiteral("wholeDesktop"));
+        QCOMPARE(frame[QStringLiteral("verdicts")][0][QStringLiteral("verdict")].toString(),
+                 QStringLiteral("mapped to the whole desktop: touches on a screen of 2 land stretched"));
+        QCOMPARE(run.status, 0);
+    }
+
+    // map and reset-os-correction on X11: the request the X server got, and what the device holds afterwards.
+    void sessionChange_data() {
+        QTest::addColumn<Commands>("properties");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<Numbers>("requested");  // empty: nothing may be asked
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("status");
+        const QString transformation = QStringLiteral("Coordinate Transformation Matrix");
+        const QString calibration = QStringLiteral("libinput Calibration Matrix");
+        const QStringList correction{"--type=float", calibration, "1.02", "0", "-0.01", "0",
+                                     "0.98",         "0.01",      "0",    "0", "1"};
+        const Numbers rightHalf{0.5, 0, 0.5, 0, 1, 0, 0, 0, 1}, identity{1, 0, 0, 0, 1, 0, 0, 0, 1};
+        QTest::newRow("map: screen 1 of two, the frame by its ids")
+            << Commands{frameIdsProperty} << QStringList{"map", "--screen", "1"} << transformation << rightHalf
+            << QStringList{"Coordinate Transformation Matrix 0.5 0 0.5 0 1 0 0 0 1, covering screen 1 \"RIGHT\" "
+                           "960x1080+960+0, for this session",
+                           R"(    MatchUSBID "28e1:0001")",
+                           R"(    Option "TransformationMatrix" "0.5 0 0.5 0 1 0 0 0 1")"}
+            << 0;
+        QTest::newRow("map: the device by name")
+            << Commands{} << QStringList{"map", "--screen", "0", "--input-device", xvfbMouse} << transformation
+            << Numbers{0.5, 0, 0, 0, 1, 0, 0, 0, 1}
+            << QStringList{"covering screen 0 \"LEFT\" 960x1080+0+0", "    MatchUSBID \"28e1:0001\""} << 0;
+        QTest::newRow("map: covering the screen already, nothing is asked")
+            << Commands{frameIdsProperty, {transformation, "0.5", "0", "0.5", "0", "1", "0", "0", "0", "1"}}
+            << QStringList{"map", "--screen", "1"} << transformation << Numbers{}
+            << QStringList{"covers screen 1 \"RIGHT\" 960x1080+960+0 already"} << 0;
+        QTest::newRow("map: no device of the frame, status 2")
+            << Commands{} << QStringList{"map", "--screen", "1"} << transformation << Numbers{}
+            << QStringList{"X11: no input device shows the ids 28E1:0001"} << 2;
+        QTest::newRow("map: no screen 2, usage error")
+            << Commands{frameIdsProperty} << QStringList{"map", "--screen", "2"} << transformation << Numbers{}
+            << QStringList{"there is no screen 2 (screens 0 to 1)"} << 64;
+        QTest::newRow("reset: the session's libinput matrix back to the identity")
+            << Commands{frameIdsProperty, correction} << QStringList{"reset-os-correction"} << calibration << identity
+            << QStringList{"libinput Calibration Matrix reset to the identity for this session"} << 0;
+        QTest::newRow("reset: the identity already, nothing is asked")
+            << Commands{frameIdsProperty, {"--type=float", calibration, "1", "0", "0", "0", "1", "0", "0", "0", "1"}}
+            << QStringList{"reset-os-correction"} << calibration << Numbers{}
+            << QStringList{"libinput Calibration Matrix is the identity already"} << 0;
+        QTest::newRow("reset: a device of another driver has nothing to reset")
+            << Commands{frameIdsProperty} << QStringList{"reset-os-correction"} << calibration << Numbers{}
+            << QStringList{"X11: no device of the frame has a \"libinput Calibration Matrix\": nothing to reset"} << 0;
+    }
+    void sessionChange() {
+        QFETCH(Commands, properties);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, property);
+        QFETCH(Numbers, requested);
+        QFETCH(QStringList, lines);
+        QFETCH(int, status);
+        if (!xToolsInstalled())
+            QSKIP("needs Xvfb, xdotool, xinput and xrandr (scripts/install-deps.sh installs them)");
+        XServer server;
+        QVERIFY(server.start({1920, 1080}));
+        QVERIFY(prepareDesktop(server.display(), twoMonitors, properties));
+        const Numbers before = heldProperty(server.display(), property);
+        XPropertyRecorder recorder(server.display());
+        QVERIFY(recorder.isRecording());
+        ProgramUnderTest tool(server.display(), QByteArray(), Executable::FrameTool);
+        configure(tool, {{interfacesVariable, "28E1:FF00:A3"}});
+        const ToolRun run = runTool(tool, arguments);
+        for (const QString &line : lines)
+            QVERIFY2(allOutput(run).contains(line), qPrintable(line + "\nnot in:" + allOutput(run)));
+        QCOMPARE(run.status, status);
+
+        const QList<XPropertyRecorder::Change> changes = recorder.changes(requested.isEmpty() ? 0 : 1);
+        QCOMPARE(changes.size(), requested.isEmpty() ? 0 : 1);
+        const Numbers held = heldProperty(server.display(), property);
+        if (requested.isEmpty()) {
+            QCOMPARE(held, before);
+            return;
+        }
+        QCOMPARE(changes[0].property, property);
+        QCOMPARE(changes[0].type, QStringLiteral("FLOAT"));
+        QCOMPARE(changes[0].items.size(), 9);
+        for (int i = 0; i < 9; ++i) {
+            QVERIFY(std::abs(changes[0].items[i] - requested[i]) < 1e-6);
+            QVERIFY2(std::abs(held.value(i, -9) - requested[i]) < 1e-6, qPrintable(property));
+        }
+    }
+
+    // Desktops that place touches themselves, read through their own settings; map and reset-os-correction print
+    // their steps and change nothing.
+    void otherDesktops_data() {
+        QTest::addColumn<Variables>("session");
+        QTest::addColumn<Files>("files");  // "bin/": beside the stand-in tools, "config/": XDG_CONFIG_HOME
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("lines");
+        const Variables sway{{"WAYLAND_DISPLAY", "wayland-test"}, {"SWAYSOCK", "/nonexistent/sway.sock"}};
+        const Variables gnome{
+            {"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_CURRENT_DESKTOP", "GNOME"}, {"GSETTINGS_BACKEND", "keyfile"}};
+        const Variables plasma{{"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_CURRENT_DESKTOP", "KDE"}};
+        const QByteArray mapped = "input 10465:1:Virtual_touch_frame map_to_output Orvessa-B\n";
+        const QString swayDevice = QStringLiteral(
+            R"(  sway "Virtual touch frame": identifier 10465:1:Virtual_touch_frame, type touch; calibration_matrix 1.02 )"
+            "0 -0.01 0 0.98 0.01; map_to_output Orvessa-B (configuration)");
+        QTest::newRow("sway: map_to_output of the frame, a calibration_matrix of its own")
+            << sway << swayFiles(mapped) << QStringList{"list"}
+            << QStringList{"desktop of 28E1:0001 (virtual-frame:0): sway (Wayland)",
+                           "  screens: Orvessa-A 1920x1080+0+0, Orvessa-B 1920x1080+1920+0", swayDevice,
+                           "  verdict: mapped to Orvessa-B",
+                           "  verdict: an OS correction is active on top of the frame's"};
+        QTest::newRow("sway: every touch device in an input block, no correction")
+            << sway
+            << swayFiles("input type:touch {\n    map_to_output Orvessa-A\n}\n",
+                         QByteArray(swayInputs).replace("1.02, 0, -0.01, 0, 0.98, 0.01", "1, 0, 0, 0, 1, 0"))
+            << QStringList{"list"}
+            << QStringList{"  verdict: mapped to Orvessa-A", "  verdict: no OS correction found"};
+        QTest::newRow("sway: no map_to_output, two outputs: stretched")
+            << sway << swayFiles("") << QStringList{"list"}
+            << QStringList{"  verdict: mapped to the whole desktop: touches on a screen of 2 land stretched"};
+        QTest::newRow("sway: map prints the lines for now and for good")
+            << sway << swayFiles(mapped) << QStringList{"map", "--screen", "0"}
+            << QStringList{"sway places the touches itself: nothing is changed here",
+                           "\nswaymsg input \"10465:1:Virtual_touch_frame\" map_to_output Orvessa-A\n",
+                           "\ninput \"10465:1:Virtual_touch_frame\" map_to_output Orvessa-A\n"};
+        QTest::newRow("sway: reset-os-correction names where the correction comes from")
+            << sway << swayFiles(mapped) << QStringList{"reset-os-correction"}
+            << QStringList{
+                   "the session is sway (Wayland), whose correction is not changed from here; nothing is changed",
+                   "\n  sway \"Virtual touch frame\": calibration_matrix 1.02 0 -0.01 0 0.98 0.01\n"};
+        const Files keyfile{{"config/glib-2.0/settings/keyfile",
+                             "[org/gnome/desktop/peripherals/touchscreens/28e1:0001]\n"
+                             "output=['DEL', 'DELL U2415', '7MT0183']\n"}};
+        QTest::newRow("GNOME: a monitor no connector shows")
+            << gnome << keyfile << QStringList{"list"}
+            << QStringList{"  GNOME touchscreen 28e1:0001: output ['DEL', 'DELL U2415', '7MT0183']",
+                           "  verdict: mapping unknown: set to the monitor DEL / DELL U2415 / 7MT0183, which no "
+                           "connector in /sys/class/drm shows; GNOME then picks one itself"};
+        QTest::newRow("GNOME: no output set")
+            << gnome << Files{} << QStringList{"list"}
+            << QStringList{
+                   "  verdict: mapping unknown: no output set: GNOME picks one itself (the built-in screen, or "
+                   "one of the frame's size)"};
+        QTest::newRow("GNOME: map prints the gsettings command")
+            << gnome << Files{} << QStringList{"map", "--screen", "1"}
+            << QStringList{
+                   "\ngsettings set org.gnome.desktop.peripherals.touchscreen:/org/gnome/desktop/peripherals/"
+                   "touchscreens/28e1:0001/ output \"['VENDOR', 'PRODUCT', 'SERIAL']\"\n",
+                   "/sys/class/drm has none for Orvessa-B"};
+        const Files kcminputrc{{"config/kcminputrc",
+                                "[Libinput][10465][1][Virtual touch frame]\nOutputName=Orvessa-B\n"
+                                "CalibrationMatrix=1,0,0.01,0,0,1,0,0,0,0,1,0,0,0,0,1\n"}};
+        QTest::newRow("Plasma: OutputName and a CalibrationMatrix")
+            << plasma << kcminputrc << QStringList{"list"}
+            << QStringList{"  Plasma \"Virtual touch frame\": OutputName=Orvessa-B; CalibrationMatrix=1,0,0.01,",
+                           "  verdict: mapped to Orvessa-B",
+                           "  verdict: an OS correction is active on top of the frame's"};
+        QTest::newRow("Plasma: map prints the kcminputrc group")
+            << plasma << kcminputrc << QStringList{"map", "--screen", "0"}
+            << QStringList{"\n[Libinput][10465][1][Virtual touch frame]\nOutputName=Orvessa-A\n"};
+        QTest::newRow("no graphical session")
+            << Variables{} << Files{} << QStringList{"list"}
+            << QStringList{"desktop of 28E1:0001 (virtual-frame:0): no graphical session",
+                           "  not read: no graphical session: neither DISPLAY nor WAYLAND_DISPLAY is set",
+                           "  verdict: mapping unknown: nothing read in this session (no graphical session) says "
+                           "where its touches go"};
+    }
+    void otherDesktops() {
+        QFETCH(Variables, session);
+        QFETCH(Files, files);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, lines);
+        ProgramUnderTest tool(QString(), QByteArray(), Executable::FrameTool);
+        configure(tool, {{interfacesVariable, "28E1:FF00:A3"}});
+        QTemporaryDir folder;
+        const QString bin = folder.filePath(QStringLiteral("bin"));
+        QDir().mkpath(bin);
+        for (auto file = files.cbegin(); file != files.cend(); ++file) {
+            const QString path = file.key().startsWith(QLatin1String("config/"))
+                                     ? tool.configFolder() + file.key().mid(6)
+                                     : folder.filePath(file.key());
+            QDir().mkpath(QFileInfo(path).path());
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file.value()) == file.value().size());
+            out.close();
+            QVERIFY(out.setPermissions(out.permissions() | QFileDevice::ExeOwner));
+        }
+        QFile screens(folder.filePath(QStringLiteral("screens.json")));
+        QVERIFY(screens.open(QIODevice::WriteOnly) && screens.write(offscreenScreens) > 0);
+        screens.close();
+        tool.setVariable(QStringLiteral("PATH"), bin + u':' + qEnvironmentVariable("PATH"));
+        tool.setVariable(QStringLiteral("QT_QPA_PLATFORM"), "offscreen:configfile=" + screens.fileName());
+        for (auto variable = session.cbegin(); variable != session.cend(); ++variable)
+            tool.setVariable(variable.key(), variable.value());
+
+        const ToolRun run = runTool(tool, arguments);
+        for (const QString &line : lines)
+            QVERIFY2(allOutput(run).contains(line), qPrintable(line + "\nnot in:" + allOutput(run)));
+        QCOMPARE(run.status, 0);
     }
 };
 

@@ -20,6 +20,10 @@ void isolateUserFolders() {
     // No desktop and no session bus: the desktop's settings stores (dconf, xfconfd) and session manager are the
     // machine's own, so a test that wants one starts it privately (support/private_session_bus.h).
     qunsetenv("XDG_CURRENT_DESKTOP");
+    // Nor a Wayland session: which desktop places touches is the test's to say.
+    qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("XDG_SESSION_TYPE");
+    qunsetenv("SWAYSOCK");
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     qputenv("GSETTINGS_BACKEND", "memory");
 }

@@ -2,6 +2,7 @@
 
 #include <hidapi.h>
 
+#include "device/frame_search.h"
 #include "settings/settings_file.h"
 #include "platform/blocking_wait.h"
 #include "ui/form.h"
@@ -91,6 +92,17 @@ private slots:
                      opened);
             hid_close(handle);
         }
+    }
+
+    // The desktop knows the frame by its USB ids: the search hands over those of the interface it opened last.
+    void searchNamesTheOpenedFrame() {
+        addInterfaces(QStringLiteral("28E1:FF00:A3,13FF:FF00:A2"));
+        virtual_frame::failOpen("virtual-frame:0");
+        const device::FrameSearch search = device::openTouchFrame({0x28E1, 0x13FF});
+        QVERIFY(search.handle);
+        QCOMPARE(search.vendorId, 0x13FF);
+        QCOMPARE(search.productId, 0x0001);
+        hid_close(search.handle);
     }
 
     void extraVendorFromTheSettingsFile() {

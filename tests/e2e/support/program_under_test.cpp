@@ -54,6 +54,12 @@ QProcessEnvironment ProgramUnderTest::environment() const {
     env.insert(QStringLiteral("ORVESSA_E2E_WAIT_RECORD"), root.filePath(QStringLiteral("waits.txt")));
     for (auto variable = m_frameVariables.cbegin(); variable != m_frameVariables.cend(); ++variable)
         env.insert(variable.key(), variable.value());
+    for (auto variable = m_variables.cbegin(); variable != m_variables.cend(); ++variable) {
+        if (variable.value().isNull())
+            env.remove(variable.key());
+        else
+            env.insert(variable.key(), variable.value());
+    }
     return env;
 }
 

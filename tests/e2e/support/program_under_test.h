@@ -42,8 +42,11 @@ public:
     void setFrameVariable(const QString &name, const QString &value) { m_frameVariables.insert(name, value); }
 
     /// Any other variable of the program's environment for the launches that follow (QT_QPA_PLATFORM,
-    /// WAYLAND_DISPLAY, XDG_ACTIVATION_TOKEN, ...); it wins over the defaults above.
-    void setVariable(const QString &name, const QString &value) { m_frameVariables.insert(name, value); }
+    /// WAYLAND_DISPLAY, XDG_CURRENT_DESKTOP, PATH, ...); it wins over the defaults above, and a null value removes it.
+    void setVariable(const QString &name, const QString &value) { m_variables.insert(name, value); }
+
+    /// The program's XDG_CONFIG_HOME, where the desktops keep their settings files.
+    QString configFolder() const { return m_folder.filePath(QStringLiteral("config")); }
 
     /// Starts the program with @p arguments; it runs until the test ends or it quits.
     QProcess *launch(const QStringList &arguments = {});
@@ -65,5 +68,6 @@ private:
     QString m_program;
     bool m_installed = false;
     QMap<QString, QString> m_frameVariables;
+    QMap<QString, QString> m_variables;
     QList<QProcess *> m_started;
 };
