@@ -16,6 +16,7 @@ packages=(
   libxcb1-dev libbenchmark-dev                 # benchmarks (bench/): X server watch, Google Benchmark
   libglib2.0-bin dbus-daemon                   # gsettings, gdbus, gio launch; a private session bus in tests
   gsettings-desktop-schemas dconf-gsettings-backend dconf-service xfconf libxfconf-0-3  # desktops' stores in tests
+  mate-settings-daemon-common cinnamon-desktop-data  # MATE's and Cinnamon's double-click keys (schemas only)
 )
 
 [[ $# -gt 0 ]] && packages=("$@")
