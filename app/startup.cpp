@@ -43,7 +43,8 @@ void printUsage(const char *program) {
         "  -bg            start hidden, as the autostart entry does (any other argument does the same)\n"
         "  --help         print this help and exit\n"
         "  --version      print the version and exit\n\n"
-        "Settings: setting_calibration.ini in the folder of the executable.\n",
+        "Settings: setting_calibration.ini in the folder of the executable.\n"
+        "Needs a graphical session: DISPLAY (X11) or WAYLAND_DISPLAY (Wayland).\n",
         name.constData());
 }
 

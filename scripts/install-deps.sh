@@ -11,7 +11,7 @@ packages=(
   libumockdev-dev umockdev
   xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
   dpkg-dev file desktop-file-utils             # the Debian package (scripts/package-test.sh): shlibdeps, launcher check
-  help2man                                     # orvessa-frame's manual page, rendered from its --help
+  help2man                                     # the programs' manual pages, rendered from their --help
   clang libclang-rt-14-dev clang-tidy python3  # fuzzers (scripts/fuzz.sh), the lint (scripts/test.sh --lint)
   libxcb1-dev libbenchmark-dev                 # benchmarks (bench/): X server watch, Google Benchmark
   libglib2.0-bin dbus-daemon                   # gsettings, gdbus, gio launch; a private session bus in tests
