@@ -17,6 +17,7 @@
 #include "frame_tool/frame_commands.h"
 #include "frame_tool/list_output.h"
 #include "frame_tool/verify_window.h"
+#include "platform/graphical_session.h"
 
 using frame_tool::ExitStatus;
 using frame_tool::ToolCommand;
@@ -33,8 +34,8 @@ QTextStream &err() {
     return stream;
 }
 
-// Qt ends the process with abort() when it finds no display to show the window on; over a remote shell verify
-// should say why and end with its own failure status instead.
+// Qt ends the process with abort() when it cannot reach the display it was given (a stale DISPLAY over a remote
+// shell); verify should say why and end with its own failure status instead.
 void reportMissingDisplay(QtMsgType type, const QMessageLogContext &, const QString &message) {
     if (type != QtFatalMsg) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
@@ -153,6 +154,12 @@ int main(int argc, char *argv[]) {
         rawArguments << QString::fromLocal8Bit(argv[i]);
     const frame_tool::ParsedCommandLine preliminary = frame_tool::parseCommandLine(rawArguments);
     const bool wantsWindow = preliminary.command && preliminary.command->kind == ToolCommand::Kind::Verify;
+    if (wantsWindow) {
+        if (const auto missing = platform::missingGraphicalSession(argc, argv)) {
+            std::fprintf(stderr, "orvessa-frame verify needs a graphical session: %s\n", qPrintable(*missing));
+            return static_cast<int>(ExitStatus::VerifyFailed);
+        }
+    }
     const QtMessageHandler defaultHandler = wantsWindow ? qInstallMessageHandler(reportMissingDisplay) : nullptr;
     std::unique_ptr<QCoreApplication> application(wantsWindow ? new QGuiApplication(argc, argv)
                                                               : new QCoreApplication(argc, argv));
