@@ -32,5 +32,24 @@ echo "Installing: ${missing[*]}"
 as_root=()
 [[ $(id -u) -eq 0 ]] || as_root=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -qq
-"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# Another package manager may hold the locks for minutes, as unattended upgrades do after a fresh boot: wait for it
+# rather than fail. apt-get waits for dpkg's lock itself (DPkg::Lock::Timeout); apt-get update does not wait for the
+# package lists' lock (apt 2.6), so it is tried again while another holds that.
+lock_wait=600
+apt_options=(-o "DPkg::Lock::Timeout=$lock_wait")
+update_package_lists() {
+  local deadline=$((SECONDS + lock_wait)) output told=0
+  until output=$("${as_root[@]}" env LC_ALL=C apt-get update -qq "${apt_options[@]}" 2>&1); do
+    if [[ "$output" != *"Could not get lock"* ]] || ((SECONDS >= deadline)); then
+      echo "$output" >&2
+      return 1
+    fi
+    ((told)) || echo "Waiting for another package manager to release the package lists (up to $lock_wait s)" >&2
+    told=1
+    sleep 2
+  done
+  [[ -z "$output" ]] || echo "$output" >&2
+}
+update_package_lists
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${apt_options[@]}" "${missing[@]}" >/dev/null
