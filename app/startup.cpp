@@ -14,6 +14,7 @@
 #include "settings/settings_file.h"
 #include "app/single_application.h"
 #include "orvessa_version.h"
+#include "platform/graphical_session.h"
 #include "ui/form.h"
 
 namespace {
@@ -34,8 +35,12 @@ CommandLineRequest commandLineRequest(int argc, const char *const *argv) {
     return CommandLineRequest::Run;
 }
 
+QByteArray programName(const char *path) {
+    return path ? QFileInfo(QFile::decodeName(path)).fileName().toLocal8Bit() : QByteArray("orvessa");
+}
+
 void printUsage(const char *program) {
-    const QByteArray name = program ? QFileInfo(QFile::decodeName(program)).fileName().toLocal8Bit() : "orvessa";
+    const QByteArray name = programName(program);
     std::printf(
         "Usage: %s [-bg]\n"
         "Calibrates an infrared multi-touch frame against the screen.\n\n"
@@ -43,8 +48,18 @@ void printUsage(const char *program) {
         "  -bg            start hidden, as the autostart entry does (any other argument does the same)\n"
         "  --help         print this help and exit\n"
         "  --version      print the version and exit\n\n"
-        "Settings: setting_calibration.ini in the folder of the executable.\n",
+        "Settings: setting_calibration.ini in the folder of the executable.\n"
+        "Needs a graphical session: DISPLAY (X11) or WAYLAND_DISPLAY (Wayland).\n",
         name.constData());
+}
+
+// Without a display Qt would end the process with abort() and the advice to reinstall the program.
+bool reportMissingDisplay(int argc, const char *const *argv) {
+    const std::optional<QString> missing = platform::missingGraphicalSession(argc, argv);
+    if (missing)
+        std::fprintf(stderr, "%s needs a graphical session: %s\n", programName(argv[0]).constData(),
+                     qPrintable(*missing));
+    return missing.has_value();
 }
 
 }  // namespace
@@ -72,6 +87,8 @@ int runApplication(int &argc, char **argv) {
         case CommandLineRequest::Run:
             break;
     }
+    if (reportMissingDisplay(argc, argv))
+        return 1;
 
     SingleApplication app(argc, argv);
 

@@ -3,9 +3,8 @@
 namespace calibration {
 
 Corners referenceCorners() {
-    constexpr double low = 614.4;    // 0.15 × 4096
-    constexpr double high = 3481.6;  // 0.85 × 4096
-    return {TouchPoint{low, low}, TouchPoint{high, low}, TouchPoint{high, high}, TouchPoint{low, high}};
+    return {TouchPoint{referenceLow, referenceLow}, TouchPoint{referenceHigh, referenceLow},
+            TouchPoint{referenceHigh, referenceHigh}, TouchPoint{referenceLow, referenceHigh}};
 }
 
 std::optional<std::array<int, 4>> cornerIndices(int targetCount) {

@@ -10,7 +10,11 @@ namespace calibration {
 /// The four corner touches of a run, always in the order top-left, top-right, bottom-right, bottom-left.
 using Corners = std::array<TouchPoint, 4>;
 
-/// Where the corner targets are in calibration units (0.15 and 0.85 of 4096), in corner order, as doubles.
+/// Where the corner targets are along either axis in calibration units: 0.15 and 0.85 of 4096.
+constexpr double referenceLow = 614.4;
+constexpr double referenceHigh = 3481.6;
+
+/// Where the corner targets are, in corner order, as doubles.
 Corners referenceCorners();
 
 /// Indices into the touch table of the four corner targets of a grid, in corner order; none for a target count

@@ -5,14 +5,24 @@
 
 namespace calibration {
 
+// The projective computation's constants are the nearest floats to the doubles: what the correction's bytes rest on.
+static_assert(float(referenceLow) == 614.4000244140625f && float(referenceHigh) == 3481.60009765625f);
+
+std::array<SinglePrecisionPoint, 4> projectiveReferences() {
+    const Corners corners = referenceCorners();
+    std::array<SinglePrecisionPoint, 4> references;
+    for (std::size_t k = 0; k < corners.size(); ++k)
+        references[k] = {float(corners[k].x), float(corners[k].y)};
+    return references;
+}
+
 void fillProjectiveSystem(const Corners &corners, double (&matrix)[8][8], double (&vector)[8]) {
-    const float referenceX[4] = {projectiveLow, projectiveHigh, projectiveHigh, projectiveLow};
-    const float referenceY[4] = {projectiveLow, projectiveLow, projectiveHigh, projectiveHigh};
+    const std::array<SinglePrecisionPoint, 4> references = projectiveReferences();
     for (int k = 0; k < 4; ++k) {
         const int x = static_cast<int>(corners[static_cast<std::size_t>(k)].x);
         const int y = static_cast<int>(corners[static_cast<std::size_t>(k)].y);
-        const float X = referenceX[k];
-        const float Y = referenceY[k];
+        const float X = references[static_cast<std::size_t>(k)].x;
+        const float Y = references[static_cast<std::size_t>(k)].y;
         // The products of the reference constant and the integer coordinate are single-precision products,
         // widened to double only when stored.
         const double xRow[8] = {double(x), double(y), 1, 0, 0, 0, double(-X * float(x)), double(-X * float(y))};

@@ -8,10 +8,15 @@
 
 namespace calibration {
 
-/// The reference corner positions as the projective computation holds them: single-precision 0.15 × 4096 and
-/// 0.85 × 4096, that is 614.4000244140625 and 3481.60009765625 exactly.
-constexpr float projectiveLow = 614.4f;
-constexpr float projectiveHigh = 3481.6f;
+/// A reference corner as the projective computation holds it, in single precision.
+struct SinglePrecisionPoint {
+    float x = 0;
+    float y = 0;
+};
+
+/// The reference corners (referenceCorners()) in corner order, rounded to single precision: 0.15 × 4096 and
+/// 0.85 × 4096 become 614.4000244140625 and 3481.60009765625 exactly.
+std::array<SinglePrecisionPoint, 4> projectiveReferences();
 
 /// Fills the linear system of the projective correction X = (a x + b y + c) / (g x + h y + 1),
 /// Y = (d x + e y + f) / (g x + h y + 1) that maps the measured @p corners onto the reference corners.

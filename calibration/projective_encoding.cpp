@@ -73,8 +73,7 @@ std::optional<std::array<double, 3>> solve3(const Matrix3 &m, const std::array<d
 std::optional<ProjectiveFields> refit(const Corners &corners, std::int64_t stepsG, std::int64_t stepsH) {
     const double g = double(stepsG) * linearStep;
     const double h = double(stepsH) * linearStep;
-    const float referenceX[4] = {projectiveLow, projectiveHigh, projectiveHigh, projectiveLow};
-    const float referenceY[4] = {projectiveLow, projectiveLow, projectiveHigh, projectiveHigh};
+    const std::array<SinglePrecisionPoint, 4> references = projectiveReferences();
     Matrix3 normal{};
     std::array<double, 3> towardX{};
     std::array<double, 3> towardY{};
@@ -86,8 +85,8 @@ std::optional<ProjectiveFields> refit(const Corners &corners, std::int64_t steps
         for (std::size_t i = 0; i < 3; ++i) {
             for (std::size_t j = 0; j < 3; ++j)
                 normal[i][j] += row[i] * row[j];
-            towardX[i] += row[i] * double(referenceX[k]);
-            towardY[i] += row[i] * double(referenceY[k]);
+            towardX[i] += row[i] * double(references[k].x);
+            towardY[i] += row[i] * double(references[k].y);
         }
     }
     const auto abc = solve3(normal, towardX);

@@ -1,5 +1,6 @@
 #include "device/discovery.h"
 
+#include <algorithm>
 #include <bitset>
 #include <limits>
 
@@ -20,13 +21,19 @@ VendorSet vendorSet(const QVector<int> &vendorIds) {
 
 }  // namespace
 
+bool isVendorInterface(std::uint16_t usagePage, std::uint16_t usage) {
+    return usagePage == frameUsagePage &&
+           std::find(candidateUsages.begin(), candidateUsages.end(), usage) != candidateUsages.end();
+}
+
 std::vector<OpenAttempt> openAttempts(const std::vector<HidEntry> &entries, const QVector<int> &vendorIds) {
     const VendorSet listed = vendorSet(vendorIds);
     std::vector<OpenAttempt> attempts;
     for (const int usage : candidateUsages) {
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const HidEntry &entry = entries[i];
-            if (listed.test(entry.vendorId) && entry.usage == usage && entry.usagePage == frameUsagePage) {
+            if (listed.test(entry.vendorId) && entry.usage == usage &&
+                isVendorInterface(entry.usagePage, entry.usage)) {
                 attempts.push_back(OpenAttempt{i, usage});
                 break;
             }

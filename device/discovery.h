@@ -19,6 +19,9 @@ constexpr std::array<int, 4> candidateUsages{0x0000, 0x00A3, 0x00A2, 0x00A1};
 /// The usage page every frame interface carries.
 constexpr std::uint16_t frameUsagePage = 0xFF00;
 
+/// True for a frame's vendor interface, whatever its vendor id: usage page 0xFF00 and one of the candidate usages.
+bool isVendorInterface(std::uint16_t usagePage, std::uint16_t usage);
+
 /// Milliseconds to wait before each attempt to open an interface.
 constexpr int openWaitMs = 1500;
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "device/discovery.h"
 #include "frame_tool/frame_list.h"
 #include "frame_tool/settings_report.h"
 
@@ -182,7 +183,8 @@ QVector<FrameDesktop> framesAmong(const std::vector<device::HidInterface> &inter
     QVector<FrameDesktop> frames;
     for (const device::HidInterface &interface : interfaces) {
         const QString path = QString::fromStdString(interface.path);
-        if (!vendorIds.contains(interface.vendorId) || !isVendorInterface(interface) ||
+        if (!vendorIds.contains(interface.vendorId) ||
+            !device::isVendorInterface(interface.usagePage, interface.usage) ||
             (!onlyPath.isEmpty() && path != onlyPath))
             continue;
         const auto same = [&](const FrameDesktop &frame) {

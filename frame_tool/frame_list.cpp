@@ -1,6 +1,5 @@
 #include "frame_tool/frame_list.h"
 
-#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -12,11 +11,6 @@ namespace {
 
 QString usageText(int value) {
     return QStringLiteral("0x") + hexId(value);
-}
-
-bool isCandidateUsage(int usage) {
-    return std::find(device::candidateUsages.begin(), device::candidateUsages.end(), usage) !=
-           device::candidateUsages.end();
 }
 
 QString candidateUsagesText() {
@@ -34,10 +28,6 @@ QString notVendorReason(const device::HidInterface &interface) {
 }
 
 }  // namespace
-
-bool isVendorInterface(const device::HidInterface &interface) {
-    return interface.usagePage == device::frameUsagePage && isCandidateUsage(interface.usage);
-}
 
 FrameList judgeInterfaces(const std::vector<device::HidInterface> &interfaces, const QVector<int> &vendorIds,
                           const NodeProbe &probe) {
@@ -69,14 +59,14 @@ FrameList judgeInterfaces(const std::vector<device::HidInterface> &interfaces, c
     for (std::size_t i = 0; i < interfaces.size(); ++i) {
         const device::HidInterface &interface = interfaces[i];
         if (!vendorIds.contains(interface.vendorId)) {
-            if (isVendorInterface(interface))
+            if (device::isVendorInterface(interface.usagePage, interface.usage))
                 list.unknownVendorFrames.push_back(interface);
             continue;
         }
         ListedInterface item{interface, Verdict::WouldBeUsed, {}, {}};
         if (used && used->entry == i) {
             item.verdict = Verdict::WouldBeUsed;
-        } else if (!isVendorInterface(interface)) {
+        } else if (!device::isVendorInterface(interface.usagePage, interface.usage)) {
             item.verdict = Verdict::NotVendorInterface;
             item.why = notVendorReason(interface);
         } else if (item.access = accessOf(interface); !item.access.opened) {

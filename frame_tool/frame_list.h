@@ -45,7 +45,4 @@ using NodeProbe = std::function<NodeAccess(const device::HidInterface &)>;
 FrameList judgeInterfaces(const std::vector<device::HidInterface> &interfaces, const QVector<int> &vendorIds,
                           const NodeProbe &probe);
 
-/// A frame's vendor interface: usage page 0xFF00 and one of the candidate usages.
-bool isVendorInterface(const device::HidInterface &interface);
-
 }  // namespace frame_tool

@@ -19,6 +19,7 @@
 #include "frame_tool/frame_commands.h"
 #include "frame_tool/list_output.h"
 #include "frame_tool/verify_window.h"
+#include "platform/graphical_session.h"
 
 using frame_tool::ExitStatus;
 using frame_tool::ToolCommand;
@@ -37,8 +38,8 @@ QTextStream &err() {
 
 bool displayForMap = false;  // which command reportMissingDisplay speaks for: map, else verify
 
-// Qt ends the process with abort() when it finds no display to show the window on; over a remote shell verify and
-// map should say why and end with their own failure status instead.
+// Qt ends the process with abort() when it cannot reach the display it was given (a stale DISPLAY over a remote
+// shell); verify and map should say why and end with their own failure status instead.
 void reportMissingDisplay(QtMsgType type, const QMessageLogContext &, const QString &message) {
     if (type != QtFatalMsg) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
@@ -174,7 +175,7 @@ ExitStatus runVerify(const ToolCommand &command) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    // Only verify needs a display; the other commands must run over a remote shell without one.
+    // Only verify and map need a display; the other commands must run over a remote shell without one.
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
@@ -182,6 +183,13 @@ int main(int argc, char *argv[]) {
     const auto wanted = preliminary.command ? preliminary.command->kind : ToolCommand::Kind::Help;
     const bool wantsWindow = wanted == ToolCommand::Kind::Verify || wanted == ToolCommand::Kind::Map;
     displayForMap = wanted == ToolCommand::Kind::Map;
+    if (wantsWindow) {
+        if (const auto missing = platform::missingGraphicalSession(argc, argv)) {
+            std::fprintf(stderr, "orvessa-frame %s needs a graphical session: %s\n", displayForMap ? "map" : "verify",
+                         qPrintable(*missing));
+            return static_cast<int>(displayForMap ? ExitStatus::FrameNotUsable : ExitStatus::VerifyFailed);
+        }
+    }
     const QtMessageHandler defaultHandler = wantsWindow ? qInstallMessageHandler(reportMissingDisplay) : nullptr;
     std::unique_ptr<QCoreApplication> application(wantsWindow ? new QGuiApplication(argc, argv)
                                                               : new QCoreApplication(argc, argv));

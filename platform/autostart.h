@@ -21,9 +21,13 @@ void writeAutostartEntry(const QString &programPath, bool enabled);
 /// Example: "D:/Tools/Touch Kit/app.exe" gives "\"D:\Tools\Touch Kit\app.exe\" -bg".
 QString windowsRunCommand(const QString &programPath);
 
+/// @p text written as a string value of a desktop entry (TryExec, for example): '\', newline, tab and carriage
+/// return escaped, and a leading space, which readers would drop. No quoting: only Exec has quoting rules.
+QString desktopStringValue(const QString &text);
+
 /// @p argument written for the Exec key of a desktop entry: in quotation marks, with '"', '`', '$' and '\' escaped
-/// for the Exec quoting rules, '%' doubled (no field code), then escaped for the key file's string rules ('\',
-/// newline, tab, carriage return). A launcher that follows the desktop entry rules gets @p argument back exactly.
+/// for the Exec quoting rules, '%' doubled (no field code), then escaped as a string value (desktopStringValue).
+/// A launcher that follows the desktop entry rules gets @p argument back exactly.
 QString desktopExecArgument(const QString &argument);
 
 /// The Exec value of the autostart entry: the quoted @p programPath and "-bg"; behind "env " when the path holds a
@@ -31,9 +35,10 @@ QString desktopExecArgument(const QString &argument);
 QString desktopExecValue(const QString &programPath);
 
 /// The autostart entry @p existing (empty when there is none) updated for @p programPath, as bytes.
-/// Enabled (tray mode): Type, Name, Comment, Exec and Terminal are set and the entry is switched on, unless the user
-/// switched it off in the desktop's startup settings (Hidden=true that window mode did not write; GNOME's
-/// X-GNOME-Autostart-enabled=false is never touched). Not enabled (window mode): switched off with Hidden=true,
+/// Enabled (tray mode): Type, Name, Comment, Exec, TryExec (@p programPath, so that desktops skip the entry once the
+/// program is gone) and Terminal are set and the entry is switched on, unless the user switched it off in the
+/// desktop's startup settings (Hidden=true that window mode did not write; GNOME's X-GNOME-Autostart-enabled=false
+/// is never touched). Not enabled (window mode): switched off with Hidden=true,
 /// marked as window mode's own so that tray mode can switch it on again. Every other line stays as it was.
 QByteArray updatedAutostartEntry(const QByteArray &existing, const QString &programPath, bool enabled);
 

@@ -14,21 +14,9 @@ QString windowsRunCommand(const QString &programPath) {
     return QLatin1Char('"') + path + QStringLiteral("\" -bg");
 }
 
-QString desktopExecArgument(const QString &argument) {
-    // First the Exec quoting rules, then the key file's string escapes on top: a literal '\' ends up as four
-    // backslashes and a '$' as "\\$", which is what launchers undo in the opposite order.
-    QString quoted;
-    for (const QChar c : argument) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
-            quoted += QLatin1Char('\\');
-        quoted += c;
-        if (c == QLatin1Char('%'))
-            quoted += QLatin1Char('%');
-    }
-    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
-
+QString desktopStringValue(const QString &text) {
     QString escaped;
-    for (const QChar c : quoted) {
+    for (const QChar c : text) {
         switch (c.unicode()) {
             case '\\':
                 escaped += QStringLiteral("\\\\");
@@ -46,7 +34,24 @@ QString desktopExecArgument(const QString &argument) {
                 escaped += c;
         }
     }
+    // Readers drop the spaces before a value.
+    if (escaped.startsWith(QLatin1Char(' ')))
+        escaped.replace(0, 1, QStringLiteral("\\s"));
     return escaped;
+}
+
+QString desktopExecArgument(const QString &argument) {
+    // First the Exec quoting rules, then the key file's string escapes on top: a literal '\' ends up as four
+    // backslashes and a '$' as "\\$", which is what launchers undo in the opposite order.
+    QString quoted;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+        if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%');
+    }
+    return desktopStringValue(QLatin1Char('"') + quoted + QLatin1Char('"'));
 }
 
 QString desktopExecValue(const QString &programPath) {
@@ -76,6 +81,8 @@ QByteArray updatedAutostartEntry(const QByteArray &existing, const QString &prog
     entry.setValue(group, "Name", "Orvessa");
     entry.setValue(group, "Comment", "Touch-frame calibration utility, started hidden in the notification area");
     entry.setValue(group, "Exec", desktopExecValue(programPath).toUtf8());
+    // Desktops skip an entry whose TryExec program is gone: an uninstalled program leaves no dead login item.
+    entry.setValue(group, "TryExec", desktopStringValue(programPath).toUtf8());
     entry.setValue(group, "Terminal", "false");
     // The user's "off" (Hidden=true from Plasma or Xfce, X-GNOME-Autostart-enabled=false from GNOME, which is
     // never touched here) stays off; only window mode's own switch is undone.

@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "platform/desktop_family.h"
 #include "platform/key_file_lines.h"
 #include "platform/user_file.h"
 
@@ -115,10 +116,6 @@ private:
     QString m_property;
 };
 
-const QString speedName = QStringLiteral("DoubleClickSpeed");
-const QString widthName = QStringLiteral("DoubleClickWidth");
-const QString heightName = QStringLiteral("DoubleClickHeight");
-
 // The three Windows names over a desktop's time and distance.
 class DesktopMouseSettings : public MouseSettings {
 public:
@@ -126,9 +123,9 @@ public:
         : m_time(std::move(time)), m_distance(std::move(distance)) {}
 
     QString value(const QString &name) const override {
-        if (name == speedName)
+        if (name == doubleClickSpeed)
             return m_time->read();
-        if (name == widthName || name == heightName) {
+        if (name == doubleClickWidth || name == doubleClickHeight) {
             const QString distance = m_distance->read();
             bool isNumber = false;
             const int offset = distance.toInt(&isNumber);
@@ -157,9 +154,9 @@ public:
 
 private:
     StoredNumber *storeOf(const QString &name) const {
-        if (name == speedName)
+        if (name == doubleClickSpeed)
             return m_time.get();
-        if (name == widthName || name == heightName)
+        if (name == doubleClickWidth || name == doubleClickHeight)
             return m_distance.get();
         return nullptr;
     }
@@ -168,23 +165,9 @@ private:
     std::unique_ptr<StoredNumber> m_distance;
 };
 
-enum class Desktop { Gnome, Plasma, Xfce, Other };
-
-// XDG_CURRENT_DESKTOP is a colon-separated list, most specific first ("ubuntu:GNOME"): the first known name wins.
-Desktop runningDesktop() {
-    const QStringList names = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    for (const QString &name : names) {
-        const QString upper = name.trimmed().toUpper();
-        if (upper == QLatin1String("GNOME") || upper == QLatin1String("GNOME-CLASSIC") ||
-            upper == QLatin1String("GNOME-FLASHBACK") || upper == QLatin1String("UNITY") ||
-            upper == QLatin1String("BUDGIE") || upper == QLatin1String("PANTHEON"))
-            return Desktop::Gnome;
-        if (upper == QLatin1String("KDE"))
-            return Desktop::Plasma;
-        if (upper == QLatin1String("XFCE"))
-            return Desktop::Xfce;
-    }
-    return Desktop::Other;
+// The key each GSettings desktop's settings daemon hands on to GTK and Qt programs as the double-click time.
+std::unique_ptr<StoredNumber> gsettingsDoubleClick(const char *schema) {
+    return std::make_unique<GSettingsNumber>(QString::fromLatin1(schema), QStringLiteral("double-click"));
 }
 
 std::unique_ptr<StoredNumber> gtkNumber(const char *key) {
@@ -196,21 +179,26 @@ std::unique_ptr<StoredNumber> gtkNumber(const char *key) {
 std::unique_ptr<MouseSettings> openMouseSettings() {
     std::unique_ptr<StoredNumber> time;
     std::unique_ptr<StoredNumber> distance = gtkNumber("gtk-double-click-distance");
-    switch (runningDesktop()) {
-        case Desktop::Gnome:
-            time = std::make_unique<GSettingsNumber>(QStringLiteral("org.gnome.desktop.peripherals.mouse"),
-                                                     QStringLiteral("double-click"));
+    switch (runningDesktopFamily()) {
+        case DesktopFamily::Gnome:
+            time = gsettingsDoubleClick("org.gnome.desktop.peripherals.mouse");
             break;
-        case Desktop::Plasma:
+        case DesktopFamily::Mate:
+            time = gsettingsDoubleClick("org.mate.peripherals-mouse");
+            break;
+        case DesktopFamily::Cinnamon:
+            time = gsettingsDoubleClick("org.cinnamon.desktop.peripherals.mouse");
+            break;
+        case DesktopFamily::Plasma:
             time =
                 std::make_unique<KeyFileNumber>(configPath(QStringLiteral("kdeglobals")), "KDE", "DoubleClickInterval");
             break;
-        case Desktop::Xfce:
+        case DesktopFamily::Xfce:
             time = std::make_unique<XfconfNumber>(QStringLiteral("xsettings"), QStringLiteral("/Net/DoubleClickTime"));
             distance =
                 std::make_unique<XfconfNumber>(QStringLiteral("xsettings"), QStringLiteral("/Net/DoubleClickDistance"));
             break;
-        case Desktop::Other:
+        case DesktopFamily::Other:
             time = gtkNumber("gtk-double-click-time");
             break;
     }

@@ -19,10 +19,10 @@ using SessionBusProbe = std::function<bool(const QString &busName)>;
 /// The command that restarts the computer.
 /// Windows: "shutdown -r -t 0".
 /// Linux: the reboot request of the desktop's session manager, which asks the running programs first, so that one
-/// with unsaved work can object: GNOME and its relatives org.gnome.SessionManager.Reboot, Plasma
-/// org.kde.Shutdown.logoutAndReboot, Xfce "xfce4-session-logout
-/// --reboot". The desktop named in XDG_CURRENT_DESKTOP is asked first, then the others; a session manager counts
-/// when its name is owned on the session bus (org.gnome.SessionManager, org.kde.ksmserver,
+/// with unsaved work can object: GNOME and its relatives, MATE and Cinnamon org.gnome.SessionManager.Reboot, Plasma
+/// org.kde.Shutdown.logoutAndReboot, Xfce "xfce4-session-logout --reboot". The session manager of the desktop
+/// family of XDG_CURRENT_DESKTOP (platform/desktop_family.h) is asked first, then the others; a session manager
+/// counts when its name is owned on the session bus (org.gnome.SessionManager, org.kde.ksmserver,
 /// org.xfce.SessionManager). Only when none runs: "systemctl reboot" (systemd asks polkit whether the user may).
 Command restartCommand();
 

@@ -2,13 +2,15 @@
 
 #include <QProcess>
 
+#include "platform/desktop_family.h"
+
 namespace platform {
 
 namespace {
 
 struct SessionManager {
-    QStringList desktopNames;  // upper case, as they appear in XDG_CURRENT_DESKTOP
-    QString busName;           // owned while the session manager runs
+    QList<DesktopFamily> families;  // the desktops it serves
+    QString busName;                // owned while the session manager runs
     Command reboot;
 };
 
@@ -20,40 +22,33 @@ Command gdbusCall(const QString &destination, const QString &path, const QString
 
 QList<SessionManager> sessionManagers() {
     return {
-        {{QStringLiteral("GNOME"), QStringLiteral("GNOME-CLASSIC"), QStringLiteral("GNOME-FLASHBACK"),
-          QStringLiteral("UNITY"), QStringLiteral("BUDGIE"), QStringLiteral("PANTHEON"), QStringLiteral("MATE"),
-          QStringLiteral("X-CINNAMON"), QStringLiteral("CINNAMON")},
+        // mate-session and cinnamon-session took over gnome-session's bus name and interface.
+        {{DesktopFamily::Gnome, DesktopFamily::Mate, DesktopFamily::Cinnamon},
          QStringLiteral("org.gnome.SessionManager"),
          // Opens the session's own restart dialog, which lists the programs that object.
          gdbusCall(QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
                    QStringLiteral("org.gnome.SessionManager.Reboot"))},
-        {{QStringLiteral("KDE")},
+        {{DesktopFamily::Plasma},
          QStringLiteral("org.kde.ksmserver"),
          gdbusCall(QStringLiteral("org.kde.Shutdown"), QStringLiteral("/Shutdown"),
                    QStringLiteral("org.kde.Shutdown.logoutAndReboot"))},
-        {{QStringLiteral("XFCE")},
+        {{DesktopFamily::Xfce},
          QStringLiteral("org.xfce.SessionManager"),
          {QStringLiteral("xfce4-session-logout"), {QStringLiteral("--reboot")}}},
     };
 }
 
-bool namesDesktop(const SessionManager &manager, const QString &xdgCurrentDesktop) {
-    for (const QString &name : xdgCurrentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        if (manager.desktopNames.contains(name.trimmed().toUpper()))
-            return true;
-    return false;
-}
-
 }  // namespace
 
 Command restartCommandFor(const QString &xdgCurrentDesktop, const SessionBusProbe &isRunning) {
+    const DesktopFamily family = desktopFamily(xdgCurrentDesktop);
     QList<SessionManager> candidates;
     for (const SessionManager &manager : sessionManagers())
-        if (namesDesktop(manager, xdgCurrentDesktop))
+        if (manager.families.contains(family))
             candidates.append(manager);
     // An unlisted or misnamed desktop may still run one of them.
     for (const SessionManager &manager : sessionManagers())
-        if (!namesDesktop(manager, xdgCurrentDesktop))
+        if (!manager.families.contains(family))
             candidates.append(manager);
     for (const SessionManager &manager : std::as_const(candidates))
         if (isRunning && isRunning(manager.busName))

@@ -122,8 +122,10 @@ set -e
 grep -qxF "settings: /usr/lib/orvessa/setting_calibration.ini" <<<"$tool_out" \
   || fail "orvessa-frame list did not read /usr/lib/orvessa/setting_calibration.ini: $tool_out"
 # Read from the package itself: minimal systems may keep dpkg from unpacking manual pages.
-dpkg-deb -c "$package" | grep -q '\./usr/share/man/man1/orvessa-frame\.1\.gz$' \
-  || fail "orvessa-frame's manual page is not in the package"
+contents=$(dpkg-deb -c "$package")
+for page in orvessa orvessa-frame; do
+  grep -q "\./usr/share/man/man1/$page\.1\.gz\$" <<<"$contents" || fail "$page's manual page is not in the package"
+done
 echo "orvessa-frame runs from /usr/bin and reads the program's settings file"
 
 # The settings file is read through the link beside the executable: "language=2" means no English at all.

@@ -7,10 +7,6 @@
 namespace tweaks {
 
 namespace {
-const QString heightName = QStringLiteral("DoubleClickHeight");
-const QString widthName = QStringLiteral("DoubleClickWidth");
-const QString speedName = QStringLiteral("DoubleClickSpeed");
-
 MouseSettingsOpener &installedOpener() {
     static MouseSettingsOpener opener;
     return opener;
@@ -25,9 +21,9 @@ std::optional<platform::Command> &restartOverride() {
 DoubleClickValues readDoubleClickValues(const platform::MouseSettings &store) {
     DoubleClickValues values;
     // QString::toInt gives 0 for an empty or non-numeric value.
-    values.height = store.value(heightName).toInt();
-    values.width = store.value(widthName).toInt();
-    values.speed = store.value(speedName).toInt();
+    values.height = store.value(platform::doubleClickHeight).toInt();
+    values.width = store.value(platform::doubleClickWidth).toInt();
+    values.speed = store.value(platform::doubleClickSpeed).toInt();
     return values;
 }
 
@@ -37,8 +33,9 @@ bool isOptimised(const DoubleClickValues &values) {
 }
 
 QStringList writeOptimisedValues(platform::MouseSettings &store) {
-    const std::pair<QString, int> targets[] = {
-        {heightName, optimisedValues.height}, {widthName, optimisedValues.width}, {speedName, optimisedValues.speed}};
+    const std::pair<QString, int> targets[] = {{platform::doubleClickHeight, optimisedValues.height},
+                                               {platform::doubleClickWidth, optimisedValues.width},
+                                               {platform::doubleClickSpeed, optimisedValues.speed}};
     QStringList failed;
     for (const auto &[name, value] : targets) {
         if (!store.setValue(name, QString::number(value)) && !failed.contains(store.location(name)))

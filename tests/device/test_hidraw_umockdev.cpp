@@ -20,7 +20,6 @@
 #include "device/report.h"
 #include "device/vendor_ids.h"
 #include "frame_tool/frame_list.h"
-#include "frame_tool/node_access_linux.h"
 #include "platform/blocking_wait.h"
 #include "platform/desktop_input.h"
 #include "platform/desktop_input_linux.h"
@@ -121,8 +120,6 @@ QByteArray edid(const QByteArray &name, const QByteArray &serial) {
 }
 
 }  // namespace
-
-Q_DECLARE_METATYPE(frame_tool::NodeFacts)
 
 class TestHidrawUmockdev : public QObject {
     Q_OBJECT
@@ -323,67 +320,6 @@ private slots:
                  QStringLiteral(
                      "<small>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>"));
         QVERIFY(writesTo(frame).isEmpty());
-    }
-
-    void accessJudgement_data() {
-        QTest::addColumn<frame_tool::NodeFacts>("facts");
-        QTest::addColumn<QString>("reason");
-        QTest::addColumn<QString>("access");
-        QTest::addColumn<QString>("fix");
-        frame_tool::NodeFacts root;
-        root.path = "/dev/hidraw3";
-        root.vendorId = 0x28E1;
-        root.openError = EACCES;
-        root.mode = 020600;
-        root.user = 1000;
-        root.userName = "alice";
-        root.userGroups = {1000, 46};
-        const auto ruleLine = [](const char *vendor) {
-            return QStringLiteral(
-                       "echo 'SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"%1\", TAG+=\"uaccess\"' | sudo tee "
-                       "-a /etc/udev/rules.d/70-orvessa-local.rules >/dev/null && sudo udevadm control "
-                       "--reload-rules && sudo udevadm trigger --subsystem-match=hidraw")
-                .arg(QLatin1String(vendor));
-        };
-        const QString denied = QStringLiteral("Permission denied");
-        QTest::newRow("no rule names the vendor: a rule line for it") << root << denied << "---" << ruleLine("28e1");
-
-        frame_tool::NodeFacts seat = root;
-        seat.projectRules = {"/usr/lib/udev/rules.d/70-orvessa-touch-frame.rules"};
-        seat.vendorInRules = true;
-        seat.acl = {{0x01, 6, 0}, {0x02, 6, 1000}, {0x04, 0, 0}, {0x10, 4, 0}, {0x20, 0, 0}};
-        QTest::newRow("rule in place, not the seat's user: an ACL entry; the mask limits the user's entry")
-            << seat << denied << "r--"
-            << "sudo setfacl -m u:alice:rw /dev/hidraw3   # until the frame is plugged in again";
-
-        frame_tool::NodeFacts group = root;
-        group.vendorId = 0x1FF7;
-        group.projectRules = seat.projectRules;
-        group.mode = 020660;
-        group.group = 46;
-        QTest::newRow("vendor of vid= missing from the rule; the owning group's bits")
-            << group << denied << "rw-" << ruleLine("1ff7");
-
-        frame_tool::NodeFacts busy = root;
-        busy.openError = EBUSY;
-        busy.mode = 020606;
-        QTest::newRow("busy: no fix; others' bits") << busy << "Device or resource busy"
-                                                    << "rw-" << QString();
-        frame_tool::NodeFacts gone = root;
-        gone.statError = ENOENT;
-        QTest::newRow("unplugged: nothing more to say")
-            << gone << "No such file or directory (unplugged?)" << QString() << QString();
-    }
-    void accessJudgement() {
-        QFETCH(frame_tool::NodeFacts, facts);
-        QFETCH(QString, reason);
-        QFETCH(QString, access);
-        QFETCH(QString, fix);
-        const frame_tool::NodeAccess judged = frame_tool::judgeNodeAccess(facts);
-        QCOMPARE(judged.reason, reason);
-        QCOMPARE(judged.fix, fix);
-        const QStringList userLine = judged.details.filter(QStringLiteral("user alice (uid 1000) gets "));
-        QCOMPARE(userLine.value(0).section(u' ', -3, -3), access);
     }
 
     // The frame's event nodes, found by the USB ids of their input device, with the udev properties that decide

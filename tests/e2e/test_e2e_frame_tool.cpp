@@ -309,11 +309,13 @@ private slots:
         QTest::newRow("a settings file that is not there")
             << QStringList{"list", "--settings", "/nonexistent/setting_calibration.ini"} << "no settings file at" << 64;
         QTest::newRow("an extra word") << QStringList{"list", "all"} << "unexpected argument \"all\"" << 64;
-        QTest::newRow("verify without a display") << QStringList{"verify"} << "verify needs the display" << 4;
+        QTest::newRow("verify without a display")
+            << QStringList{"verify"} << "verify needs a graphical session: DISPLAY is not set (Qt platform xcb)" << 4;
         QTest::newRow("map without its screen") << QStringList{"map"} << "map takes --screen N" << 64;
         QTest::newRow("--input-device is not clear's")
             << QStringList{"clear", "--input-device", "x"} << "--input-device is not an option of clear" << 64;
-        QTest::newRow("map without a display") << QStringList{"map", "--screen", "0"} << "map needs the display" << 2;
+        QTest::newRow("map without a display")
+            << QStringList{"map", "--screen", "0"} << "map needs a graphical session: DISPLAY is not set" << 2;
         QTest::newRow("--help") << QStringList{"--help"} << "Usage: orvessa-frame COMMAND [OPTIONS]" << 0;
         QTest::newRow("--version") << QStringList{"--version"} << "orvessa-frame 3." << 0;
     }

@@ -295,6 +295,33 @@ private slots:
         QCOMPARE(request->readAllStandardError(), QByteArray());
         QVERIFY(QDir(runtimeDir()).isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot));
     }
+
+    // Without a display the program says so and ends with its own status before it takes the instance's name;
+    // Qt's abort() would give 134 and advise reinstalling.
+    void withoutADisplayItSaysWhatIsMissing_data() {
+        QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM; null: unset
+        QTest::addColumn<QString>("waylandDisplay");
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("a text console") << QString() << QString() << "DISPLAY or WAYLAND_DISPLAY is not set";
+        QTest::newRow("X11 asked for in a Wayland session")
+            << QStringLiteral("xcb") << QStringLiteral("wayland-0") << "DISPLAY is not set (Qt platform xcb)";
+    }
+    void withoutADisplayItSaysWhatIsMissing() {
+        QFETCH(QString, platform);
+        QFETCH(QString, waylandDisplay);
+        QFETCH(QString, missing);
+        environmentChanges.insert(QStringLiteral("DISPLAY"), QString());
+        environmentChanges.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        environmentChanges.insert(QStringLiteral("WAYLAND_DISPLAY"), waylandDisplay);
+        environmentChanges.insert(QStringLiteral("WAYLAND_SOCKET"), QString());
+        QProcess *copy = launch(install(QStringLiteral("orvessa")));
+        QVERIFY(copy->waitForFinished(10000));
+        QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(copy->exitCode(), 1);
+        QCOMPARE(QString::fromLocal8Bit(copy->readAllStandardError()),
+                 QStringLiteral("orvessa needs a graphical session: ") + missing + QLatin1Char('\n'));
+        QVERIFY(QDir(runtimeDir()).isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

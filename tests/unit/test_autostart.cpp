@@ -24,7 +24,7 @@ void writeBytes(const QString &path, const QByteArray &bytes) {
 QByteArray entryFor(const QByteArray &hidden, const QByteArray &extra = {}) {
     return "[Desktop Entry]\nType=Application\nName=Orvessa\n"
            "Comment=Touch-frame calibration utility, started hidden in the notification area\n"
-           "Exec=\"/opt/orvessa\" -bg\nTerminal=false\nHidden=" +
+           "Exec=\"/opt/orvessa\" -bg\nTryExec=/opt/orvessa\nTerminal=false\nHidden=" +
            hidden + "\n" + extra;
 }
 
@@ -74,7 +74,9 @@ private slots:
         QTest::newRow("non-Latin folder") << "/home/用户/触摸屏/orvessa";
     }
     // GLib's own launcher (gio launch) starts the program from the written entry, and desktop-file-validate
-    // accepts it: both readers of the Exec rules, and GLib is what GNOME's and Xfce's sessions start it with.
+    // accepts it: both readers of the Exec rules, and GLib is what GNOME's and Xfce's sessions start it with. GLib
+    // also checks TryExec: once the program is gone, the entry no longer starts anything (for a path with '%', whose
+    // Exec starts env, TryExec alone sees to that).
     void execLineGivesBackThePathAndTheHiddenArgument() {
         QFETCH(QString, programPath);
         if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
@@ -96,6 +98,11 @@ private slots:
         QVERIFY2(launch.exitCode() == 0, launch.readAllStandardError().constData());
         QTRY_VERIFY_WITH_TIMEOUT(readBytes(record).endsWith('\0'), 10000);
         QCOMPARE(readBytes(record), program.toUtf8() + '\0' + "-bg" + '\0');
+
+        QVERIFY(QFile::remove(program));
+        launch.start(QStringLiteral("gio"), {QStringLiteral("launch"), entryPath(configFolder)});
+        QVERIFY(launch.waitForFinished(10000));
+        QVERIFY(launch.exitCode() != 0);
     }
 
     void execLineIsWrittenByTheRules() {
@@ -104,6 +111,10 @@ private slots:
         QCOMPARE(platform::desktopExecArgument(QStringLiteral("/a\\b")), QStringLiteral(R"("/a\\\\b")"));
         QCOMPARE(platform::desktopExecArgument(QStringLiteral("/50%")), QStringLiteral(R"("/50%%")"));
         QCOMPARE(platform::desktopExecValue(QStringLiteral("/50%")), QStringLiteral(R"(env "/50%%" -bg)"));
+        // TryExec is a plain string: no quotes, '%' and '$' as they are, only the key file's escapes.
+        QCOMPARE(platform::desktopStringValue(QStringLiteral("/a b/$x/50%\\y\n")),
+                 QStringLiteral(R"(/a b/$x/50%\\y\n)"));
+        QCOMPARE(platform::desktopStringValue(QStringLiteral(" lead")), QStringLiteral(R"(\slead)"));
     }
 
     void userSwitchSurvivesEveryStart_data() {
@@ -130,7 +141,7 @@ private slots:
                    "# caf\xE9\r\n[Desktop Entry]\r\nExec=\"/opt/orvessa\" -bg\r\nName[de]=Ber\xFChrung\r\n"
                    "Type=Application\r\nName=Orvessa\r\n"
                    "Comment=Touch-frame calibration utility, started hidden in the notification area\r\n"
-                   "Terminal=false\r\nHidden=false\r\n");
+                   "TryExec=/opt/orvessa\r\nTerminal=false\r\nHidden=false\r\n");
     }
     void userSwitchSurvivesEveryStart() {
         QFETCH(QByteArray, before);

@@ -7,9 +7,12 @@
 
 #include <QDBusConnection>
 
+#include "platform/desktop_family.h"
 #include "platform/mouse_settings.h"
 #include "platform/restart_command.h"
 #include "support/private_session_bus.h"
+
+Q_DECLARE_METATYPE(platform::DesktopFamily)
 
 namespace {
 
@@ -220,6 +223,25 @@ private slots:
         QCOMPARE(QFileInfo(path).isSymLink(), situation == QLatin1String("link"));
         QVERIFY(QDir(folder).entryList({QStringLiteral(".settings.ini.*")}, QDir::Files | QDir::Hidden).isEmpty());
     }
+
+    void desktopFamilyOfTheFirstKnownName_data() {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<platform::DesktopFamily>("family");
+        QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME" << platform::DesktopFamily::Gnome;
+        QTest::newRow("Budgie runs on GNOME's settings daemon") << "Budgie:GNOME" << platform::DesktopFamily::Gnome;
+        QTest::newRow("MATE") << "MATE" << platform::DesktopFamily::Mate;
+        QTest::newRow("Cinnamon as Linux Mint names it") << "X-Cinnamon" << platform::DesktopFamily::Cinnamon;
+        QTest::newRow("case and spaces do not matter") << " kde " << platform::DesktopFamily::Plasma;
+        QTest::newRow("the first known name wins") << "LXQt:XFCE:GNOME" << platform::DesktopFamily::Xfce;
+        QTest::newRow("nothing known") << "LXQt:sway" << platform::DesktopFamily::Other;
+        QTest::newRow("no desktop named") << "" << platform::DesktopFamily::Other;
+    }
+    void desktopFamilyOfTheFirstKnownName() {
+        QFETCH(QString, desktop);
+        QFETCH(platform::DesktopFamily, family);
+        QCOMPARE(platform::desktopFamily(desktop), family);
+    }
+
     void restartGoesThroughTheSessionManager_data() {
         QTest::addColumn<QString>("desktop");
         QTest::addColumn<QString>("running");  // bus names owned, separated by spaces
@@ -234,6 +256,15 @@ private slots:
             << "XFCE"
             << "org.gnome.SessionManager org.xfce.SessionManager"
             << "xfce4-session-logout --reboot";
+        QTest::newRow("MATE asks mate-session, which took gnome-session's name")
+            << "MATE"
+            << "org.kde.ksmserver org.gnome.SessionManager" << gnome;
+        QTest::newRow("Cinnamon asks cinnamon-session, which took gnome-session's name")
+            << "X-Cinnamon"
+            << "org.kde.ksmserver org.gnome.SessionManager" << gnome;
+        QTest::newRow("the first known desktop's manager comes first") << "KDE:GNOME"
+                                                                       << "org.gnome.SessionManager org.kde.ksmserver"
+                                                                       << "gdbus org.kde.Shutdown.logoutAndReboot";
         QTest::newRow("an unknown desktop still finds a running manager") << "LXQt"
                                                                           << "org.gnome.SessionManager" << gnome;
         QTest::newRow("no session manager answers: systemctl") << "GNOME"

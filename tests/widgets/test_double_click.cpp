@@ -206,8 +206,16 @@ private slots:
             << "XFCE"
             << QList<QStringList>{{"xfconf-query", "-c", "xsettings", "-p", "/Net/DoubleClickTime", "500"},
                                   {"xfconf-query", "-c", "xsettings", "-p", "/Net/DoubleClickDistance", "25"}};
-        QTest::newRow("any other desktop: GTK's settings.ini")
+        QTest::newRow("MATE: its settings daemon's GSettings key, GTK's distance")
+            << "MATE"
+            << QList<QStringList>{{"gsettings", "get", "org.mate.peripherals-mouse", "double-click", "500"},
+                                  {"grep", "-x", gtkDistance, config + "/gtk-3.0/settings.ini", gtkDistance}};
+        QTest::newRow("Cinnamon: its settings daemon's GSettings key, GTK's distance")
             << "X-Cinnamon"
+            << QList<QStringList>{{"gsettings", "get", "org.cinnamon.desktop.peripherals.mouse", "double-click", "500"},
+                                  {"grep", "-x", gtkDistance, config + "/gtk-3.0/settings.ini", gtkDistance}};
+        QTest::newRow("any other desktop: GTK's settings.ini")
+            << "LXQt"
             << QList<QStringList>{{"cat", config + "/gtk-3.0/settings.ini",
                                    "[Settings]\ngtk-theme-name=Adwaita\ngtk-double-click-time=500\n" + gtkDistance}};
     }
