@@ -103,6 +103,15 @@ geometry() {
 }
 
 click() { xdotool mousemove "$1" "$2" click 1; }
+# Clicks each "x y" position given, one after another, as a user touches targets.
+tap() {
+  local position x y
+  for position in "$@"; do
+    read -r x y <<<"$position"
+    click "$x" "$y"
+    sleep 0.2
+  done
+}
 
 # Answers the box titled exactly $1 with key $2; false when no box came or it is still there after $3 seconds
 # (default 10). Without a window manager the keyboard goes to the window under the pointer, so the pointer goes to
@@ -300,11 +309,7 @@ else
   click "$x" "$y"
   targets=$(wait_window '^Dialog$' "$first") || targets=""
   expect "target window covers the screen" "$([[ -n "$targets" ]] && geometry "$targets")" "0 0 1920 1080"
-  for tap in "287 161" "1631 161" "287 917" "1631 917"; do
-    read -r x y <<<"$tap"
-    click "$x" "$y"
-    sleep 0.2
-  done
+  tap "287 161" "1631 161" "287 917" "1631 917"
   click 960 437  # "保存"
   answer_box OK Return || fail "\"OK\" box after saving"
   poll 10 grep -q '^close handle=1' "$program/record.txt" || true
@@ -320,11 +325,7 @@ else
   read -r x y < <(button "$window" 1)
   click "$x" "$y"
   targets=$(wait_window '^Dialog$' "$first") || targets=""
-  for tap in "287 161" "960 161" "1631 161" "287 540" "1260 540" "1631 540" "287 917" "960 917" "1631 917"; do
-    read -r x y <<<"$tap"
-    click "$x" "$y"
-    sleep 0.2
-  done
+  tap "287 161" "960 161" "1631 161" "287 540" "1260 540" "1631 540" "287 917" "960 917" "1631 917"
   if poll 10 red_around 960 540; then pass "a missed target is drawn red"; else fail "a missed target is drawn red"; fi
   if red_around 287 540; then fail "a target touched right is not drawn red"; else pass "a target touched right is not drawn red"; fi
   click 960 437  # "保存"
@@ -343,11 +344,7 @@ else
   answer_box Error Return || fail "\"Error\" box after Escape"
   click "$x" "$y"
   targets=$(wait_window '^Dialog$' "$first") || targets=""
-  for tap in "287 161" "1631 161" "287 917" "1631 917"; do
-    read -r x y <<<"$tap"
-    click "$x" "$y"
-    sleep 0.2
-  done
+  tap "287 161" "1631 161" "287 917" "1631 917"
   click 960 437  # "保存"
   answer_box OK Return || fail "\"OK\" box after a run that follows an abandoned one"
   poll 10 grep -q '^close handle=4' "$program/record.txt" || true
