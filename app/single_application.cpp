@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include <QFileInfo>
 #include <QWidget>
 
 #include "platform/instance_socket.h"
+#include "platform/program_location.h"
 
 namespace {
 constexpr int probeTimeoutMs = 500;
@@ -20,7 +20,7 @@ bool serverAnswers(const QString &name) {
 
 SingleApplication::SingleApplication(int &argc, char **argv)
     : QApplication(argc, argv),
-      serverName(QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
+      serverName(platform::programLocation().fileName),
       socketName(platform::instanceSocketName(serverName)) {
     probeRunningInstance();
 }
