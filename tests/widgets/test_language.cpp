@@ -76,9 +76,12 @@ private:
         return text;
     }
 
-    QByteArray builtCatalogue() const {
-        QFile file(builtCatalogueFolder + QStringLiteral("/LANG.Cali.en_US.qm"));
+    static QByteArray fileBytes(const QString &path) {
+        QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QByteArray builtCatalogue() const {
+        return fileBytes(builtCatalogueFolder + QStringLiteral("/LANG.Cali.en_US.qm"));
     }
 
     static bool writeFile(const QString &path, const QByteArray &bytes) {
@@ -147,9 +150,9 @@ private slots:
             text);
     }
 
-    // What stands in the catalogue's place: "missing", "folder", "huge" (sparse, beyond 16 MiB), or the built
-    // catalogue with @p change applied ("byte <offset> <value>", "truncate <size>", "fill": 4096 bytes of its
-    // first byte).
+    // What stands in the catalogue's place: "missing", "folder", "huge" (sparse, beyond 16 MiB), "seed <name>" (a
+    // catalogue of the fuzzer's corpus, made from an earlier build's), or the built catalogue with a change
+    // ("byte <offset> <value>", "truncate <size>", "fill": 4096 bytes of its first byte).
     void catalogueThatCannotBeTrustedLeavesChinese_data() {
         QTest::addColumn<QString>("catalogue");
         QTest::newRow("no catalogue") << "missing";
@@ -157,7 +160,9 @@ private slots:
         QTest::newRow("beyond 16 MiB: never read") << "huge";
         QTest::newRow("no magic") << "fill";
         QTest::newRow("cut inside the messages") << "truncate 2000";
-        QTest::newRow("offset 823 0x00 -> 0xCD: a message length past the end (crashed in tr())") << "byte 823 205";
+        QTest::newRow("offset 823 0x00 -> 0xCD: a message length past the end (crashed in tr())")
+            << "seed probe_offset_823";
+        QTest::newRow("a context table of no buckets (divided by zero in tr())") << "seed contexts_no_buckets";
         QTest::newRow("a hash-table offset past the messages") << "byte 35 255";
         QTest::newRow("a block length past the end") << "byte 28 1";
     }
@@ -173,7 +178,9 @@ private slots:
             QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(17) << 20));
         } else if (catalogue != QLatin1String("missing")) {
             QByteArray bytes = builtCatalogue();
-            if (change[0] == QLatin1String("fill"))
+            if (change[0] == QLatin1String("seed"))
+                bytes = fileBytes(QStringLiteral(ORVESSA_SOURCE_DIR "/fuzz/corpus/fuzz_catalogue/") + change[1]);
+            else if (change[0] == QLatin1String("fill"))
                 bytes = QByteArray(4096, bytes[0]);
             else if (change[0] == QLatin1String("truncate"))
                 bytes.truncate(change[1].toInt());
