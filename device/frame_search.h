@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "device/open_error.h"
+
 struct hid_device_;
 using hid_device = struct hid_device_;  // hidapi's handle, the same type hidapi.h declares
 
@@ -35,6 +37,7 @@ struct FrameSearch {
     int attempts = 0;              ///< open attempts made, 0..4; 0 when no interface qualified
     int usage = 0;                 ///< candidate usage of the last attempt; meaningless when attempts is 0
     std::string path;              ///< device path of the last attempt; empty when attempts is 0
+    OpenError openError;           ///< when no attempt opened: why, the most telling cause (moreTelling)
 
     /// True when frames were found but none of them could be opened (access refused, busy, unplugged meanwhile).
     bool foundButNotOpened() const { return !handle && attempts > 0; }

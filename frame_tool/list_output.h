@@ -9,15 +9,15 @@
 namespace frame_tool {
 
 /// The words of a verdict as list prints them: "would be used", "not the vendor interface", "cannot be opened",
-/// "passed over".
+/// "passed over", "went away".
 QString verdictText(Verdict verdict);
 
 /// `orvessa-frame list` for people: the settings file and what was made of it, one line per interface with its
 /// verdict (details and the fix indented below a node that cannot be opened), hints for unknown vendor ids, and a
-/// closing result line.
+/// closing result line. Every line goes through printable().
 QString listText(const SettingsReport &settings, const FrameList &list);
 
-/// The same as one JSON object, for tools.
+/// The same as one JSON object, for tools; its strings hold whole characters only (wholeCharacters()).
 QByteArray listJson(const SettingsReport &settings, const FrameList &list);
 
 }  // namespace frame_tool

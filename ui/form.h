@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "calibration/touch_point.h"
+#include "device/open_error.h"
 #include "ui/screens.h"
 
 struct hid_device_;
@@ -32,7 +33,8 @@ public:
     hid_device *openTouchDevice();
 
     /// The "未检测到设备,请检查连接!" warning after a search that opened nothing; when the search found frames but
-    /// could open none of them, a second, smaller line names that cause.
+    /// could open none of them, a second, smaller line names the cause: no access for this user, a frame that went
+    /// away before the open, or another reason in the system's words.
     void warnNoDevice();
 
 public slots:
@@ -72,7 +74,7 @@ public:
     int systray = 0;
     QSystemTrayIcon *trayIcon = nullptr;
     int deviceUsage = 0;
-    bool frameFoundButNotOpened = false;  ///< the last search found frames but could open none
+    device::OpenError frameOpenError;  ///< why the last search's frames could not be opened; None: not that
 
 private:
     void createTrayIcon();

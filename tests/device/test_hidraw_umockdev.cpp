@@ -114,6 +114,7 @@ private:
     UMockdevTestbed *testbed = nullptr;
     std::vector<UMockdevIoctlBase *> handlers;
     QVector<int> waits;
+    QString unplugDuringWait;  // a device file the next wait removes, as if the frame were unplugged then
     int nextNode = 0;
 
     // Adds a HID device with one hidraw node; without a device file the node exists in sysfs but cannot be opened.
@@ -170,7 +171,11 @@ private slots:
         if (!qEnvironmentVariable("LD_PRELOAD").contains(QLatin1String("umockdev")))
             QSKIP("needs umockdev-wrapper");
         settings::setFolderOverride(settingsFolder.path());
-        platform::setBlockingWaitHook([this](int milliseconds) { waits << milliseconds; });
+        platform::setBlockingWaitHook([this](int milliseconds) {
+            waits << milliseconds;
+            if (!unplugDuringWait.isEmpty())
+                QFile::remove(unplugDuringWait);
+        });
     }
 
     void init() {
@@ -307,6 +312,26 @@ private slots:
         QVERIFY(writesTo(frame).isEmpty());
     }
 
+    // Unplugged during the wait before the open: the real library's error names the cause, for the main window and
+    // for orvessa-frame alike.
+    void frameUnpluggedBeforeTheOpen() {
+        const QString frame = addNode("0003:28E1:0001", touchFrame);
+        gchar *root = umockdev_testbed_get_root_dir(testbed);
+        unplugDuringWait = QString::fromUtf8(root) + frame;
+        g_free(root);
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(QMessageBox::Yes);
+        form.onButtonClear();
+        unplugDuringWait.clear();
+        QCOMPARE(answerer.boxes().value(1).informativeText,
+                 QStringLiteral(
+                     "<small>原因:找到了触摸框,但打开前它已断开(No such file or directory)。请检查连接。</small>"));
+        const frame_tool::NodeAccess access = frame_tool::probeNode(frame.toStdString(), 0x28E1);
+        QVERIFY(access.gone);
+        QCOMPARE(access.reason, QStringLiteral("No such file or directory"));
+    }
+
     void accessJudgement_data() {
         QTest::addColumn<frame_tool::NodeFacts>("facts");
         QTest::addColumn<QString>("reason");
@@ -353,8 +378,12 @@ private slots:
                                                     << "rw-" << QString();
         frame_tool::NodeFacts gone = root;
         gone.statError = ENOENT;
-        QTest::newRow("unplugged: nothing more to say")
-            << gone << "No such file or directory (unplugged?)" << QString() << QString();
+        gone.openError = ENODEV;
+        QTest::newRow("unplugged: gone, nothing more to say") << gone << "No such device" << QString() << QString();
+        frame_tool::NodeFacts unseen = gone;
+        unseen.openError = EACCES;
+        QTest::newRow("refused, and nothing to look at: the open's reason only")
+            << unseen << denied << QString() << QString();
     }
     void accessJudgement() {
         QFETCH(frame_tool::NodeFacts, facts);
@@ -363,6 +392,7 @@ private slots:
         QFETCH(QString, fix);
         const frame_tool::NodeAccess judged = frame_tool::judgeNodeAccess(facts);
         QCOMPARE(judged.reason, reason);
+        QCOMPARE(judged.gone, facts.openError == ENODEV);
         QCOMPARE(judged.fix, fix);
         const QStringList userLine = judged.details.filter(QStringLiteral("user alice (uid 1000) gets "));
         QCOMPARE(userLine.value(0).section(u' ', -3, -3), access);
