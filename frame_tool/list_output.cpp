@@ -66,14 +66,15 @@ QJsonValue withWholeCharacters(const QJsonValue &value) {
         return wholeCharacters(value.toString());
     if (value.isArray()) {
         QJsonArray array;
-        for (const QJsonValue &element : value.toArray())
+        const QJsonArray elements = value.toArray();
+        for (const QJsonValue element : elements)
             array << withWholeCharacters(element);
         return array;
     }
     if (value.isObject()) {
         QJsonObject object = value.toObject();
-        for (auto member = object.begin(); member != object.end(); ++member)
-            *member = withWholeCharacters(*member);
+        for (QJsonValueRef member : object)
+            member = withWholeCharacters(member);
         return object;
     }
     return value;

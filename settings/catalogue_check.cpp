@@ -43,7 +43,7 @@ struct Blocks {
 // passed over. nullopt when a block runs past the end or names dependencies.
 std::optional<Blocks> blocksOf(Block file) {
     Blocks blocks;
-    qsizetype at = qsizetype(magic.size());
+    auto at = qsizetype(magic.size());
     while (at < file.size() - 5) {
         const unsigned char tag = byteAt(file, at);
         const quint32 length = read32(file, at + 1);

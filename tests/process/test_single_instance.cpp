@@ -70,7 +70,7 @@ private:
     // A script that starts @p programBytes by that very name (QProcess could only pass a name Qt can write as
     // text); it is called @p name in the temporary folder.
     QString starter(const QByteArray &programBytes, const QString &name) {
-        const QString script = folder.filePath(name + QStringLiteral(".sh"));
+        QString script = folder.filePath(name + QStringLiteral(".sh"));
         QFile file(script);
         if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\nexec '" + programBytes + "' \"$@\"\n") < 0)
             return {};
