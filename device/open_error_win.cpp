@@ -26,7 +26,7 @@ OpenError lastOpenError() {
     if (code == ERROR_ACCESS_DENIED)
         error.cause = OpenError::Cause::NoAccess;
     else if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_DEVICE_NOT_CONNECTED ||
-             code == ERROR_DEV_NOT_EXIST || code == ERROR_NO_SUCH_DEVICE)
+             code == ERROR_DEV_NOT_EXIST)
         error.cause = OpenError::Cause::Gone;
     else
         error.cause = OpenError::Cause::Other;

@@ -1,8 +1,9 @@
+// Before windows.h, which makes "interface" a macro that the frame's own names would collide with.
+#include "virtual_frame_state.h"
+
 #include <cerrno>
 
 #include <windows.h>
-
-#include "virtual_frame_state.h"
 
 namespace virtual_frame::detail {
 
