@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "platform/instance_socket.h"
+#include "platform/program_location.h"
 
 namespace {
 constexpr int probeTimeoutMs = 500;
@@ -28,7 +29,7 @@ QWidget *shownModalWindow() {
 
 SingleApplication::SingleApplication(int &argc, char **argv)
     : QApplication(argc, argv),
-      serverName(QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
+      serverName(platform::programLocation().fileName),
       socketName(platform::instanceSocketName(serverName)) {
     probeRunningInstance();
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -10,11 +11,14 @@
 #include <QSystemTrayIcon>
 #include <QTranslator>
 
-#include "settings/language.h"
-#include "settings/settings_file.h"
 #include "app/single_application.h"
 #include "orvessa_version.h"
+#include "platform/file_read.h"
 #include "platform/graphical_session.h"
+#include "platform/program_location.h"
+#include "settings/catalogue_check.h"
+#include "settings/language.h"
+#include "settings/settings_file.h"
 #include "ui/form.h"
 
 namespace {
@@ -62,14 +66,31 @@ bool reportMissingDisplay(int argc, const char *const *argv) {
     return missing.has_value();
 }
 
+// The catalogue is a file beside the program that anyone who installs it may replace, and Qt's translator trusts
+// its offsets. It is read once, checked, and the translator given those very bytes, which it keeps using (they are
+// not copied), so nothing can change between the check and the use.
+class CatalogueTranslator : public QTranslator {
+public:
+    void loadChecked(const QString &path) {
+        platform::FileRead file = platform::readWholeFile(path, platform::catalogueLimit);
+        if (file.status != platform::FileRead::Status::Read || !language::isSoundCatalogue(file.bytes))
+            return;
+        m_bytes = std::move(file.bytes);
+        (void)load(reinterpret_cast<const uchar *>(m_bytes.constData()), int(m_bytes.size()));
+    }
+
+private:
+    QByteArray m_bytes;
+};
+
 }  // namespace
 
 QTranslator *installLanguage(const QSettings &store, const QLocale &systemLocale, const QString &catalogueFolder) {
     const int setting = settings::readInt(store, QStringLiteral("/config/language"));
     if (!language::wantsEnglish(setting, systemLocale.language()))
         return nullptr;
-    auto *translator = new QTranslator;
-    (void)translator->load(QString::fromLatin1(language::catalogueFileName), catalogueFolder);
+    auto *translator = new CatalogueTranslator;
+    translator->loadChecked(catalogueFolder + QLatin1Char('/') + QLatin1String(language::catalogueFileName));
     QCoreApplication::installTranslator(translator);
     return translator;
 }
@@ -94,7 +115,7 @@ int runApplication(int &argc, char **argv) {
 
     // Qt 6 reads every tr() source as UTF-8, so the codec step of older Qt needs no call.
     QSettings store(settings::readablePath(), QSettings::IniFormat);
-    installLanguage(store, QLocale::system(), QCoreApplication::applicationDirPath());
+    installLanguage(store, QLocale::system(), platform::programLocation().folder);
 
     const QString title = QObject::tr("Orvessa");
     if (app.isRunning())

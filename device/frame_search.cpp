@@ -36,14 +36,18 @@ FrameSearch openTouchFrame(const QVector<int> &vendorIds, const std::string &onl
         // Every attempt waits first, so one search waits at most four times.
         platform::blockingWait(openWaitMs);
         const char *path = nodes[attempt.entry]->path;
-        search.handle = openPath(path);
+        OpenError failure;
+        search.handle = openPath(path, &failure);
+        search.openError = moreTelling(search.openError, failure);
         search.usage = attempt.usage;
         search.path = path ? path : "";
         search.vendorId = nodes[attempt.entry]->vendor_id;
         search.productId = nodes[attempt.entry]->product_id;
         ++search.attempts;
-        if (search.handle)
+        if (search.handle) {
+            search.openError = {};
             break;
+        }
     }
     hid_free_enumeration(list);
     return search;

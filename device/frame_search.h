@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "device/open_error.h"
+
 struct hid_device_;
 using hid_device = struct hid_device_;  // hidapi's handle, the same type hidapi.h declares
 
@@ -37,6 +39,7 @@ struct FrameSearch {
     std::string path;              ///< device path of the last attempt; empty when attempts is 0
     std::uint16_t vendorId = 0;    ///< USB vendor id of the last attempt's device; 0 when attempts is 0
     std::uint16_t productId = 0;   ///< its product id: with vendorId, what the desktop knows the frame by
+    OpenError openError;           ///< when no attempt opened: why, the most telling cause (moreTelling)
 
     /// True when frames were found but none of them could be opened (access refused, busy, unplugged meanwhile).
     bool foundButNotOpened() const { return !handle && attempts > 0; }

@@ -33,8 +33,10 @@ const char *pathOf(hid_device *device) {
 
 }  // namespace
 
-hid_device *openPath(const char *path) {
+hid_device *openPath(const char *path, OpenError *failure) {
     hid_device *handle = hid_open_path(path);
+    if (!handle && failure)
+        *failure = lastOpenError();
     if (handle)
         lastOpened() = OpenedNode{handle, path};
     return handle;

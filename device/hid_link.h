@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "device/open_error.h"
 #include "device/report.h"
 
 struct hid_device_;
@@ -13,9 +14,10 @@ namespace device {
 
 /// Opens the HID device node at @p path (hid_open_path) and remembers the path for the output padding of
 /// writeReport.
+/// @param failure  when not null and the open fails, set to why (lastOpenError, taken at once)
 /// @return the handle, or null when the node cannot be opened (busy, access refused, unplugged). The caller closes
 ///         it with hid_close.
-hid_device *openPath(const char *path);
+hid_device *openPath(const char *path, OpenError *failure = nullptr);
 
 /// Writes @p report: hands its first reportWriteLength (63) bytes to hid_write. Where the HID layer does not pad
 /// short writes itself and the device's output report for this report id is longer, the bytes are padded with

@@ -147,13 +147,15 @@ Commands:
   list [--json]        Lists every HID interface of a known vendor id (built in, or added with vid= in the
                        settings file) with its verdict: "would be used" (the interface Orvessa opens), "not the
                        vendor interface" (and why), "cannot be opened" (with the system's reason, what the node's
-                       owner, mode, ACL and the udev rule allow this user, and the command that fixes it) or
-                       "passed over" (another interface comes first). Also shows the settings file read, the ids
-                       taken from vid=, what that file holds that Orvessa ignores, and a hint for attached vendor
-                       interfaces of unknown vendor ids. For each frame, the desktop's view of it: the input
-                       devices the system made of it, where the desktop puts their touches ("mapped to HDMI-1",
-                       "mapped to the whole desktop: touches on a screen of 2 land stretched") and whether it adds
-                       a correction of its own ("an OS correction is active on top of the frame's").
+                       owner, mode, ACL and the udev rule allow this user, and the command that fixes it),
+                       "went away" (unplugged between the search and the open) or "passed over" (another interface
+                       comes first). Also shows the settings file read (or why it is not read: not a regular file,
+                       larger than 1 MiB, unreadable), the ids taken from vid=, what that file holds that Orvessa
+                       ignores, and a hint for attached vendor interfaces of unknown vendor ids. For each frame, the
+                       desktop's view of it: the input devices the system made of it, where the desktop puts their
+                       touches ("mapped to HDMI-1", "mapped to the whole desktop: touches on a screen of 2 land
+                       stretched") and whether it adds a correction of its own ("an OS correction is active on top
+                       of the frame's"). Control characters are shown escaped, as JSON writes them.
   clear                Erases the calibration stored in the frame (the report of the "clear" button).
   mode single|multi    Switches the frame to single-touch or multi-touch reporting.
   verify               Checks a calibration: a full-screen window shows targets away from the calibration
@@ -187,10 +189,10 @@ Options:
 
 Exit status:
   0                    Done; for list, a frame would be used; for verify, the worst error is within the limit.
-  1                    No touch frame found.
-  2                    A frame was found but cannot be used (the user may not open it, or it has no vendor
-                       interface); map, reset-os-correction: the desktop shows no input device of the frame, or
-                       its touch settings are unknown to Orvessa.
+  1                    No touch frame found, or the one found went away before it could be opened.
+  2                    A frame was found but cannot be used (the user may not open it, it is busy, or it has no
+                       vendor interface); map, reset-os-correction: the desktop shows no input device of the frame,
+                       or its touch settings are unknown to Orvessa.
   3                    The report did not reach the frame; map, reset-os-correction: the X server did not take
                        the change.
   4                    verify failed: the worst error exceeds the limit, the screen reports no physical size,

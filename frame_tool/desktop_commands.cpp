@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frame_tool/desktop_view.h"
+#include "frame_tool/printable.h"
 #include "frame_tool/settings_report.h"
 
 namespace frame_tool {

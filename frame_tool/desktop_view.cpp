@@ -6,6 +6,7 @@
 
 #include "device/discovery.h"
 #include "frame_tool/frame_list.h"
+#include "frame_tool/printable.h"
 #include "frame_tool/settings_report.h"
 
 namespace frame_tool {
@@ -163,19 +164,6 @@ QStringList frameLines(const FrameDesktop &frame) {
 
 QString idsText(const platform::FrameIds &ids) {
     return hexId(ids.vendorId) + u':' + hexId(ids.productId);
-}
-
-QString printable(const QString &text) {
-    QString safe;
-    safe.reserve(text.size());
-    for (const QChar character : text) {
-        const char16_t code = character.unicode();
-        if (code < 0x20 || (code >= 0x7F && code < 0xA0))
-            safe += QStringLiteral("\\x%1").arg(int(code), 2, 16, QLatin1Char('0'));
-        else
-            safe += character;
-    }
-    return safe;
 }
 
 QVector<FrameDesktop> framesAmong(const std::vector<device::HidInterface> &interfaces, const QVector<int> &vendorIds,

@@ -52,9 +52,6 @@ QString desktopText(const QVector<FrameDesktop> &frames);
 /// The same for list --json, one object per frame.
 QJsonArray desktopJson(const QVector<FrameDesktop> &frames);
 
-/// @p text with control characters written as \xNN, so that a name from a device cannot drive the terminal.
-QString printable(const QString &text);
-
 /// "28E1:0001", the way list writes USB ids.
 QString idsText(const platform::FrameIds &ids);
 

@@ -15,7 +15,8 @@ namespace frame_tool {
 /// matched interface's report id written once with the same padding (device::sendCommand), the handle closed.
 /// @param devicePath  when not empty, only this device path is considered (several frames attached)
 /// @param done        what @p out says on success, e.g. "calibration cleared"
-/// @return Done; NoFrame when no interface qualifies; FrameNotUsable when interfaces qualify but none opens;
+/// @return Done; NoFrame when no interface qualifies, or the frame went away before it could be opened;
+///         FrameNotUsable when interfaces qualify but none opens for another reason (no access, busy);
 ///         WriteFailed when the write did not go through.
 ExitStatus sendFrameCommand(device::Command code, const QVector<int> &vendorIds, const std::string &devicePath,
                             const QString &done, QTextStream &out, QTextStream &err);

@@ -70,7 +70,7 @@ FrameList judgeInterfaces(const std::vector<device::HidInterface> &interfaces, c
             item.verdict = Verdict::NotVendorInterface;
             item.why = notVendorReason(interface);
         } else if (item.access = accessOf(interface); !item.access.opened) {
-            item.verdict = Verdict::CannotBeOpened;
+            item.verdict = item.access.gone ? Verdict::WentAway : Verdict::CannotBeOpened;
             item.why = item.access.reason;
         } else {
             item.verdict = Verdict::PassedOver;
@@ -83,9 +83,13 @@ FrameList judgeInterfaces(const std::vector<device::HidInterface> &interfaces, c
         }
         list.interfaces << item;
     }
-    list.status = used                        ? ExitStatus::Done
-                  : list.interfaces.isEmpty() ? ExitStatus::NoFrame
-                                              : ExitStatus::FrameNotUsable;
+    // Collections of a node that went away are gone with it.
+    const bool attached =
+        std::any_of(list.interfaces.cbegin(), list.interfaces.cend(), [&](const ListedInterface &item) {
+            const auto node = nodes.find(item.interface.path);
+            return node == nodes.end() || !node->second.gone;
+        });
+    list.status = used ? ExitStatus::Done : attached ? ExitStatus::FrameNotUsable : ExitStatus::NoFrame;
     return list;
 }
 

@@ -20,13 +20,14 @@ enum class Verdict {
     NotVendorInterface,  ///< wrong usage page or usage: never a candidate
     CannotBeOpened,      ///< a candidate whose node this user cannot open
     PassedOver,          ///< a candidate that opens, but the search takes another one first
+    WentAway,            ///< a candidate whose node was gone when it was opened (unplugged meanwhile)
 };
 
 struct ListedInterface {
     device::HidInterface interface;
     Verdict verdict = Verdict::NotVendorInterface;
     QString why;        ///< the reason behind the verdict (empty for WouldBeUsed)
-    NodeAccess access;  ///< for CannotBeOpened: the diagnosis of the node
+    NodeAccess access;  ///< for CannotBeOpened and WentAway: the diagnosis of the node
 };
 
 struct FrameList {
@@ -41,7 +42,8 @@ using NodeProbe = std::function<NodeAccess(const device::HidInterface &)>;
 /// Judges @p interfaces (hidapi's enumeration) against @p vendorIds with the main program's search order
 /// (device::openAttempts): the first candidate in that order whose node opens is the one that would be used. Every
 /// candidate node is probed once, without the search's waits. The status is Done when an interface would be used,
-/// FrameNotUsable when interfaces of known vendors exist but none would be, NoFrame when there are none.
+/// FrameNotUsable when interfaces of known vendors are attached but none would be, NoFrame when none are attached
+/// (none listed, or every one listed on a node that went away).
 FrameList judgeInterfaces(const std::vector<device::HidInterface> &interfaces, const QVector<int> &vendorIds,
                           const NodeProbe &probe);
 

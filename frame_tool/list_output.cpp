@@ -5,6 +5,10 @@
 #include <QJsonObject>
 #include <QStringList>
 
+#include <utility>
+
+#include "frame_tool/printable.h"
+
 namespace frame_tool {
 namespace {
 
@@ -12,10 +16,10 @@ QString path(const device::HidInterface &interface) {
     return QString::fromStdString(interface.path);
 }
 
-QString idsText(const QVector<int> &ids, const QString &separator) {
+QString idsText(const SettingsReport &settings, const QVector<int> &ids, const QString &separator) {
     QStringList texts;
     for (const int id : ids)
-        texts << hexId(id);
+        texts << idText(settings, id);
     return texts.join(separator);
 }
 
@@ -27,7 +31,8 @@ QString interfaceText(const device::HidInterface &interface) {
 
 // The vid= line that makes the program take @p vendorId too.
 QString vidLine(const SettingsReport &settings, int vendorId) {
-    return QStringLiteral("vid=") + idsText(settings.idsFromVid + QVector<int>{vendorId}, QStringLiteral("+"));
+    return QStringLiteral("vid=") +
+           idsText(settings, settings.idsFromVid + QVector<int>{vendorId}, QStringLiteral("+"));
 }
 
 QString hint(const SettingsReport &settings, const device::HidInterface &interface) {
@@ -42,11 +47,37 @@ QString resultText(const FrameList &list) {
                 .arg(path(item.interface), hexId(item.interface.usage));
     if (list.status == ExitStatus::FrameNotUsable)
         return QStringLiteral("a frame is attached, but the main program can use none of its interfaces");
+    if (!list.interfaces.isEmpty())
+        return QStringLiteral("no touch frame found: the frame listed went away before it could be opened");
     return QStringLiteral("no touch frame found");
 }
 
 QString settingsFileState(const SettingsReport &settings) {
-    return settings.found ? QString() : QStringLiteral(" (not found: the built-in defaults apply)");
+    if (!settings.found)
+        return QStringLiteral(" (not found: the built-in defaults apply)");
+    if (!settings.notRead.isEmpty())
+        return QStringLiteral(" (not read: %1; the built-in defaults apply)").arg(settings.notRead);
+    return {};
+}
+
+// @p value with every string in it made of whole characters (wholeCharacters).
+QJsonValue withWholeCharacters(const QJsonValue &value) {
+    if (value.isString())
+        return wholeCharacters(value.toString());
+    if (value.isArray()) {
+        QJsonArray array;
+        const QJsonArray elements = value.toArray();
+        for (const QJsonValue element : elements)
+            array << withWholeCharacters(element);
+        return array;
+    }
+    if (value.isObject()) {
+        QJsonObject object = value.toObject();
+        for (QJsonValueRef member : object)
+            member = withWholeCharacters(member);
+        return object;
+    }
+    return value;
 }
 
 }  // namespace
@@ -61,6 +92,8 @@ QString verdictText(Verdict verdict) {
             return QStringLiteral("cannot be opened");
         case Verdict::PassedOver:
             return QStringLiteral("passed over");
+        case Verdict::WentAway:
+            return QStringLiteral("went away");
     }
     return {};
 }
@@ -70,8 +103,8 @@ QString listText(const SettingsReport &settings, const FrameList &list, const QV
     lines << QStringLiteral("settings: %1%2").arg(settings.path, settingsFileState(settings))
           << QStringLiteral("  vid= adds: %1")
                  .arg(settings.idsFromVid.isEmpty() ? QStringLiteral("nothing")
-                                                    : idsText(settings.idsFromVid, QStringLiteral(", ")))
-          << QStringLiteral("  vendor ids: %1").arg(idsText(settings.vendorIds, QStringLiteral(" ")));
+                                                    : idsText(settings, settings.idsFromVid, QStringLiteral(", ")))
+          << QStringLiteral("  vendor ids: %1").arg(idsText(settings, settings.vendorIds, QStringLiteral(" ")));
     for (const QString &warning : settings.warnings)
         lines << QStringLiteral("  warning: ") + warning;
 
@@ -90,14 +123,17 @@ QString listText(const SettingsReport &settings, const FrameList &list, const QV
     for (const device::HidInterface &interface : list.unknownVendorFrames)
         lines << QStringLiteral("hint: %1  looks like a touch frame, but %2")
                      .arg(interfaceText(interface), hint(settings, interface));
-    return lines.join(u'\n') + u'\n' + desktopText(desktops) + QStringLiteral("result: ") + resultText(list) + u'\n';
+    QString text;
+    for (const QString &line : std::as_const(lines))
+        text += printable(line) + u'\n';
+    return text + desktopText(desktops) + printable(QStringLiteral("result: ") + resultText(list)) + u'\n';
 }
 
 QByteArray listJson(const SettingsReport &settings, const FrameList &list, const QVector<FrameDesktop> &desktops) {
-    const auto idArray = [](const QVector<int> &ids) {
+    const auto idArray = [&settings](const QVector<int> &ids) {
         QJsonArray array;
         for (const int id : ids)
-            array << hexId(id);
+            array << idText(settings, id);
         return array;
     };
     const auto interfaceObject = [](const device::HidInterface &interface) {
@@ -126,6 +162,7 @@ QByteArray listJson(const SettingsReport &settings, const FrameList &list, const
     }
     const QJsonObject settingsObject{{QStringLiteral("path"), settings.path},
                                      {QStringLiteral("found"), settings.found},
+                                     {QStringLiteral("notRead"), settings.notRead},
                                      {QStringLiteral("vidAdds"), idArray(settings.idsFromVid)},
                                      {QStringLiteral("vendorIds"), idArray(settings.vendorIds)},
                                      {QStringLiteral("warnings"), QJsonArray::fromStringList(settings.warnings)}};
@@ -133,7 +170,7 @@ QByteArray listJson(const SettingsReport &settings, const FrameList &list, const
         {QStringLiteral("settings"), settingsObject}, {QStringLiteral("interfaces"), interfaces},
         {QStringLiteral("unknownVendors"), unknown},  {QStringLiteral("desktop"), desktopJson(desktops)},
         {QStringLiteral("result"), resultText(list)}, {QStringLiteral("status"), static_cast<int>(list.status)}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return QJsonDocument(withWholeCharacters(root).toObject()).toJson(QJsonDocument::Indented);
 }
 
 }  // namespace frame_tool

@@ -18,6 +18,7 @@
 #include "frame_tool/desktop_commands.h"
 #include "frame_tool/frame_commands.h"
 #include "frame_tool/list_output.h"
+#include "frame_tool/printable.h"
 #include "frame_tool/verify_window.h"
 #include "platform/graphical_session.h"
 
@@ -62,7 +63,7 @@ std::optional<frame_tool::SettingsReport> settingsOf(const ToolCommand &command)
     const QString path = command.settingsPath.isEmpty() ? settings::filePath() : command.settingsPath;
     frame_tool::SettingsReport report = frame_tool::readSettingsReport(path);
     if (!report.found && !command.settingsPath.isEmpty()) {
-        err() << "no settings file at " << path << '\n';
+        err() << "no settings file at " << frame_tool::printable(path) << '\n';
         return std::nullopt;
     }
     return report;
@@ -130,7 +131,7 @@ QString screenHeader(const QScreen &screen, int index, const ToolCommand &comman
                                    : QStringLiteral("the screen reports no physical size: errors in pixels only");
     return QStringLiteral("verify: screen %1 \"%2\", %3 x %4 pixels, %5; %6 targets, limit %7 mm\n")
         .arg(index)
-        .arg(screen.name())
+        .arg(frame_tool::printable(screen.name()))
         .arg(pixels.width())
         .arg(pixels.height())
         .arg(physical)
@@ -199,7 +200,7 @@ int main(int argc, char *argv[]) {
     // Parsed again from Qt's arguments, which keep every character of the command line on Windows too.
     const frame_tool::ParsedCommandLine parsed = frame_tool::parseCommandLine(QCoreApplication::arguments());
     if (!parsed.command) {
-        err() << "orvessa-frame: " << parsed.error << "\norvessa-frame --help shows the usage\n";
+        err() << "orvessa-frame: " << frame_tool::printable(parsed.error) << "\norvessa-frame --help shows the usage\n";
         return exitWith(ExitStatus::UsageError);
     }
     switch (parsed.command->kind) {

@@ -11,7 +11,13 @@ NodeAccess probeNode(const std::string &path, std::uint16_t vendorId) {
         access.opened = true;
         return access;
     }
-    return diagnoseNodeAccess(path, vendorId);
+    const device::OpenError error = device::lastOpenError();
+    if (error.cause != device::OpenError::Cause::Gone)
+        return diagnoseNodeAccess(path, vendorId, error);
+    NodeAccess access;
+    access.gone = true;
+    access.reason = error.reason;
+    return access;
 }
 
 }  // namespace frame_tool

@@ -179,12 +179,15 @@ unsigned userPermissions(const NodeFacts &facts) {
 
 NodeAccess judgeNodeAccess(const NodeFacts &facts) {
     NodeAccess access;
-    if (facts.statError) {
-        access.reason = QStringLiteral("%1 (unplugged?)").arg(QString::fromLocal8Bit(std::strerror(facts.statError)));
+    if (facts.openError == ENOENT || facts.openError == ENODEV || facts.openError == ENXIO) {
+        access.gone = true;
+        access.reason = QString::fromLocal8Bit(std::strerror(facts.openError));
         return access;
     }
     access.reason = facts.openError ? QString::fromLocal8Bit(std::strerror(facts.openError))
                                     : QStringLiteral("the node opens, but the HID library refused it");
+    if (facts.statError)
+        return access;  // nothing known of the node beyond the open's error
     const QString user = QString::fromStdString(facts.userName);
     access.details << QStringLiteral("node: owner %1:%2, mode %3")
                           .arg(QString::fromStdString(facts.ownerName), QString::fromStdString(facts.groupName),
@@ -216,8 +219,12 @@ NodeAccess judgeNodeAccess(const NodeFacts &facts) {
     return access;
 }
 
-NodeAccess diagnoseNodeAccess(const std::string &path, std::uint16_t vendorId) {
-    return judgeNodeAccess(gatherNodeFacts(path, vendorId, udevRuleFolders()));
+NodeAccess diagnoseNodeAccess(const std::string &path, std::uint16_t vendorId, const device::OpenError &error) {
+    NodeFacts facts = gatherNodeFacts(path, vendorId, udevRuleFolders());
+    // The program's own open decides; the second open made while gathering is only its stand-in.
+    if (error.code != 0)
+        facts.openError = error.code;
+    return judgeNodeAccess(facts);
 }
 
 }  // namespace frame_tool

@@ -43,9 +43,11 @@ const std::vector<std::string> &udevRuleFolders();
 /// Collects the facts about @p path for this process's user; the rules are looked for in @p ruleFolders.
 NodeFacts gatherNodeFacts(const std::string &path, std::uint16_t vendorId, const std::vector<std::string> &ruleFolders);
 
-/// The reason, details and fix that @p facts imply. A node refused for lack of permission is fixed by a udev rule
-/// line for the vendor when no Orvessa rule names it, else (the rule grants access only to the user at the seat)
-/// by an ACL entry for this user on the node until it is plugged in again. Other errors have no fix.
+/// The reason, details and fix that @p facts imply. A node whose open found it gone (ENOENT, ENODEV, ENXIO) is
+/// gone, with nothing more to say; one that cannot even be looked at has only the open's reason. A node refused for
+/// lack of permission is fixed by a udev rule line for the vendor when no Orvessa rule names it, else (the rule grants
+/// access only to the user at the seat) by an ACL entry for this user on the node until it is plugged in again. Other
+/// errors have no fix.
 NodeAccess judgeNodeAccess(const NodeFacts &facts);
 
 /// rwx bits (4, 2, 1) this user gets on the node from its mode and ACL, by the POSIX ACL rules.

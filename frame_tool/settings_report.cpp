@@ -1,6 +1,5 @@
 #include "frame_tool/settings_report.h"
 
-#include <QFileInfo>
 #include <QSettings>
 #include <QStringView>
 
@@ -31,9 +30,12 @@ void checkKeys(const QSettings &store, QStringList &warnings) {
     }
 }
 
-void checkVendorIdParts(const QString &vid, QStringList &warnings) {
+void checkVendorIdParts(const QString &vid, SettingsReport &report) {
+    QStringList &warnings = report.warnings;
     for (QStringView part : QStringView(vid).split(u'+')) {
         const std::optional<int> id = device::vendorIdFromPart(part);
+        if (id && *id < 0 && !report.negativeIds.contains(*id))
+            report.negativeIds.insert(*id, part.trimmed().toString());
         if (!id && !part.isEmpty())
             warnings << QStringLiteral("vid part \"%1\" is not a hexadecimal id and is ignored").arg(part);
         else if (id && (*id < 0 || *id > 0xFFFF))
@@ -42,22 +44,42 @@ void checkVendorIdParts(const QString &vid, QStringList &warnings) {
     }
 }
 
+QString notReadReason(const platform::FileRead &file) {
+    switch (file.status) {
+        case platform::FileRead::Status::NotAFile:
+            return QStringLiteral("%1, not a regular file").arg(file.kind);
+        case platform::FileRead::Status::TooLarge:
+            return QStringLiteral("%1 bytes, more than the %2 MiB a settings file may have")
+                .arg(file.size)
+                .arg(platform::keyFileLimit >> 20);
+        case platform::FileRead::Status::Unreadable:
+            return QStringLiteral("it cannot be read: %1").arg(file.error);
+        case platform::FileRead::Status::Read:
+        case platform::FileRead::Status::Missing:
+            break;
+    }
+    return {};
+}
+
 }  // namespace
 
 QString hexId(int id) {
     return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')).toUpper();
 }
 
+QString idText(const SettingsReport &settings, int id) {
+    return id < 0 ? settings.negativeIds.value(id, QString::number(id)) : hexId(id);
+}
+
 SettingsReport readSettingsReport(const QString &path) {
     SettingsReport report;
     report.path = path;
-    const QFileInfo file(path);
-    report.found = file.exists();
-    if (report.found && !file.isReadable())
-        report.warnings << QStringLiteral("the file cannot be read by this user: the built-in defaults apply");
+    const platform::FileRead file = settings::checkFile(path);
+    report.found = file.status != platform::FileRead::Status::Missing;
+    report.notRead = notReadReason(file);
 
-    // The same reader, key and parser as the main window.
-    const QSettings store(path, QSettings::IniFormat);
+    // The same judgement, reader, key and parser as the main window: what is not read gives an empty store.
+    const QSettings store(file.status == platform::FileRead::Status::Read ? path : QString(), QSettings::IniFormat);
     const QString vid = settings::readString(store, QStringLiteral("/config/vid"));
     report.vendorIds = device::vendorIdsFromSetting(vid);
     report.idsFromVid = report.vendorIds.mid(device::builtInVendorIds().size());
@@ -68,7 +90,7 @@ SettingsReport readSettingsReport(const QString &path) {
         report.warnings << QStringLiteral("vid=%1 has commas: the program takes none of its ids; separate ids with +")
                                .arg(rawVid.toStringList().join(u','));
     } else {
-        checkVendorIdParts(vid, report.warnings);
+        checkVendorIdParts(vid, report);
     }
     return report;
 }

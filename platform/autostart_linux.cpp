@@ -7,6 +7,10 @@
 namespace platform {
 
 void writeAutostartEntry(const QString &programPath, bool enabled) {
+    // Qt gives no path for a program in a folder whose name is not valid UTF-8, and an entry's Exec line, which is
+    // UTF-8 text, could not name it anyway: an entry that starts nothing is not written.
+    if (enabled && programPath.isEmpty())
+        return;
     const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                          QStringLiteral("/autostart/Vantrel.desktop");
     const UserFileContent old = readUserFile(path);

@@ -11,10 +11,11 @@
 namespace platform {
 
 /// Name under which the single-instance local server listens for an executable called @p executableFileName.
-/// Windows: the file name itself (a named pipe). Unix: a socket path in a folder that only the user can write to:
-/// $XDG_RUNTIME_DIR when it is the user's own, otherwise "orvessa-runtime-<uid>" made with mode 0700 in the
-/// temporary folder, or as a last resort below the user's cache folder. A folder others can write to is never
-/// used: they could take the name first (every launch would then think the program runs) or put a file there.
+/// Windows: the file name itself (a named pipe). Unix: a socket path in a folder that only the user has any access
+/// to: $XDG_RUNTIME_DIR when it is the user's own, otherwise "orvessa-runtime-<uid>" made with mode 0700 in the
+/// temporary folder, or as a last resort below the user's cache folder. A folder that grants group or others
+/// anything is never used: they could take the name first (every launch would then think the program runs), put a
+/// file there, or reach the socket and make the window jump.
 /// A file name too long for a socket address is replaced by "instance-" and 16 hex digits of its SHA-1.
 /// @return the name, or an empty string when no such folder can be had (the guard then cannot work).
 QString instanceSocketName(const QString &executableFileName);
@@ -37,7 +38,8 @@ public:
     explicit InstanceServer(QObject *parent = nullptr);
     ~InstanceServer() override;
 
-    /// Starts listening on @p name (from instanceSocketName).
+    /// Starts listening on @p name (from instanceSocketName). Unix: the socket file is the user's alone (0600),
+    /// whatever the umask.
     /// @return false when it cannot; nameInUse() then tells whether something already holds the name.
     bool listen(const QString &name);
     bool nameInUse() const;

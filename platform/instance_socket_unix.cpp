@@ -30,11 +30,12 @@ QByteArray encoded(const QString &path) {
     return QFile::encodeName(path);
 }
 
-// A folder, not a link, owned by the user the program runs as, that no one else may write to.
+// A folder, not a link, owned by the user the program runs as, to which no one else has any access: a folder
+// others may search lets them reach the socket in it, whatever the socket's own mode.
 bool isPrivateFolder(const QString &path) {
     struct stat info {};
     return ::lstat(encoded(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
-           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 QString cacheFolder() {
@@ -175,7 +176,9 @@ bool InstanceServer::listen(const QString &name) {
         ::close(fd);
         return false;
     }
-    if (::listen(fd, SOMAXCONN) != 0) {
+    // bind() gives the socket file 0777 less the umask. Nobody can connect before listen(), so making it the
+    // user's alone in between leaves no moment at which another user could.
+    if (::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         ::close(fd);
         ::unlink(address.sun_path);
         return false;

@@ -1,7 +1,10 @@
 #include "platform/user_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <utility>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+
+#include "platform/file_read.h"
 
 namespace platform {
 
@@ -49,48 +54,76 @@ bool writeAll(int fd, const QByteArray &bytes) {
     return true;
 }
 
-// A new file beside the target, never one that was there: O_EXCL and O_NOFOLLOW.
-int createSibling(const QString &path, QByteArray *siblingPath) {
+// The name of a temporary file beside a target called @p fileName: "." + name + "." + 8 lower-case hexadecimal digits.
+QByteArray siblingName(const QByteArray &fileName, quint32 number) {
+    return '.' + fileName + '.' + QByteArray::number(number, 16).rightJustified(8, '0');
+}
+
+bool isSiblingName(const char *entry, const QByteArray &fileName) {
+    const QByteArray name(entry);
+    const qsizetype stem = fileName.size() + 2;
+    if (name.size() != stem + 8 || !name.startsWith('.' + fileName + '.'))
+        return false;
+    return std::all_of(name.cbegin() + stem, name.cend(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// Removes what writes killed half-way left beside @p path: regular files of this user named as createSibling names
+// them. Links, folders and other users' files of that name stay, and no link is followed (fstatat, unlinkat).
+void removeLeftovers(const QString &path) {
     const QFileInfo target(path);
+    const QByteArray fileName = QFile::encodeName(target.fileName());
+    DIR *folder = ::opendir(QFile::encodeName(target.path()).constData());
+    if (!folder)
+        return;
+    const int folderFd = ::dirfd(folder);
+    while (const dirent *entry = ::readdir(folder)) {
+        struct stat info {};
+        if (isSiblingName(entry->d_name, fileName) &&
+            ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            ownedByUs(info))
+            ::unlinkat(folderFd, entry->d_name, 0);
+    }
+    ::closedir(folder);
+}
+
+// A new file beside the target, never one that was there (O_EXCL and O_NOFOLLOW), made with @p mode (less the
+// umask) before anything is in it.
+int createSibling(const QString &path, mode_t mode, QByteArray *siblingPath) {
+    const QFileInfo target(path);
+    const QByteArray folder = QFile::encodeName(target.path()) + '/';
+    const QByteArray fileName = QFile::encodeName(target.fileName());
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString name = QStringLiteral(".%1.%2")
-                                 .arg(target.fileName())
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        *siblingPath = QFile::encodeName(target.dir().filePath(name));
-        const int fd = ::open(siblingPath->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        *siblingPath = folder + siblingName(fileName, QRandomGenerator::global()->generate());
+        const int fd = ::open(siblingPath->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
 }
 
+// Gives the new file the old one's group (a courtesy: a user outside that group cannot, and the file is still
+// theirs) and then its permission bits, which a change of group could have cut short.
+bool takeOver(int fd, const struct stat &old) {
+    [[maybe_unused]] const int groupKept = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    return ::fchmod(fd, old.st_mode & 07777) == 0;
+}
+
 }  // namespace
 
 UserFileContent readUserFile(const QString &path) {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below like any other non-file.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {errno == ENOENT || errno == ENOTDIR ? UserFileContent::Status::Missing
-                                                    : UserFileContent::Status::Unreadable,
-                {}};
-    UserFileContent content{UserFileContent::Status::Unreadable, {}};
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        content.status = UserFileContent::Status::Read;
-        char buffer[8192];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                content = {UserFileContent::Status::Unreadable, {}};
-            if (got <= 0)
-                break;
-            content.bytes.append(buffer, got);
-        }
+    FileRead file = readWholeFile(path, keyFileLimit);
+    switch (file.status) {
+        case FileRead::Status::Read:
+            return {UserFileContent::Status::Read, std::move(file.bytes)};
+        case FileRead::Status::Missing:
+            return {UserFileContent::Status::Missing, {}};
+        case FileRead::Status::NotAFile:
+        case FileRead::Status::TooLarge:
+        case FileRead::Status::Unreadable:
+            break;
     }
-    ::close(fd);
-    return content;
+    return {UserFileContent::Status::Unreadable, {}};
 }
 
 bool writeUserFile(const QString &path, const QByteArray &bytes) {
@@ -105,16 +138,14 @@ bool writeUserFile(const QString &path, const QByteArray &bytes) {
     if (replacing && (!S_ISREG(old.st_mode) || !ownedByUs(old)))
         return false;
 
+    removeLeftovers(path);
+    // A replacement starts private and takes the old file's group and mode before the first byte, so the content
+    // is never readable by more people than the old file allowed; a new file gets 0666 less the umask.
     QByteArray sibling;
-    const int fd = createSibling(path, &sibling);
+    const int fd = createSibling(path, replacing ? S_IRUSR | S_IWUSR : 0666, &sibling);
     if (fd < 0)
         return false;
-    bool done = writeAll(fd, bytes);
-    if (done && replacing) {
-        done = ::fchmod(fd, old.st_mode & 07777) == 0;
-        // Keeping the group is a courtesy: a user outside that group cannot, and the file is still theirs.
-        [[maybe_unused]] const int groupKept = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-    }
+    bool done = (!replacing || takeOver(fd, old)) && writeAll(fd, bytes);
     done = done && ::fsync(fd) == 0;
     done = ::close(fd) == 0 && done;
     // rename() replaces the directory entry itself: a link put there meanwhile is replaced, never followed.

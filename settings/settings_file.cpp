@@ -1,8 +1,8 @@
 #include "settings/settings_file.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QVariant>
+
+#include "platform/program_location.h"
 
 namespace settings {
 
@@ -14,13 +14,16 @@ QString &folderOverride() {
 }  // namespace
 
 QString filePath() {
-    const QString folder = folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
+    const QString folder = folderOverride().isEmpty() ? platform::programLocation().folder : folderOverride();
     return folder + QStringLiteral("/setting_calibration.ini");
 }
 
-QString readablePath() {
-    const QString path = filePath();
-    return QFileInfo(path).isFile() ? path : QString();
+platform::FileRead checkFile(const QString &path) {
+    return platform::checkFile(path, platform::keyFileLimit);
+}
+
+QString readablePath(const QString &path) {
+    return checkFile(path).status == platform::FileRead::Status::Read ? path : QString();
 }
 
 void setFolderOverride(const QString &folder) {

@@ -3,16 +3,22 @@
 #include <QSettings>
 #include <QString>
 
+#include "platform/file_read.h"
+
 namespace settings {
 
 /// The program's configuration file, read once per start and never written: "setting_calibration.ini" in the
 /// folder of the executable.
 QString filePath();
 
-/// filePath() when it names a regular file (or a link to one), otherwise an empty string, which QSettings reads as an
-/// empty store. Anything else in the file's place (a FIFO, a device, a folder) gives the defaults: opening a FIFO
-/// would wait for a writer and hang the launch before any window.
-QString readablePath();
+/// Looks at the settings file at @p path the way the program reads it: only a regular file (or a link to one) of
+/// at most platform::keyFileLimit bytes is read. Anything else in its place (a FIFO, a device, a folder, a file of
+/// a gigabyte) is never read and gives the defaults: opening a FIFO would wait for a writer and hang the launch
+/// before any window, and a huge file would stall the start and fill the memory.
+platform::FileRead checkFile(const QString &path);
+
+/// @p path when checkFile() would read it, otherwise an empty string, which QSettings reads as an empty store.
+QString readablePath(const QString &path = filePath());
 
 /// Makes filePath() look in @p folder instead of the executable's folder; an empty folder restores the default.
 /// For tests, which must not write beside the executable.

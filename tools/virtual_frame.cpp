@@ -81,10 +81,10 @@ std::string addInterface(Interface interface) {
     return interface.path;
 }
 
-void failOpen(const std::string &path) {
+void failOpen(const std::string &path, int error) {
     Frame &f = frame();
     std::lock_guard lock(f.mutex);
-    f.failingOpens.insert(path);
+    f.failingOpens[path] = error;
 }
 
 void failWrite(std::uint8_t code, int result) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A touch frame that exists only in memory. The library of the same name implements the hidapi C functions
@@ -75,8 +77,10 @@ void reset();
 /// Adds an interface to the enumeration; returns its path.
 std::string addInterface(Interface interface);
 
-/// Makes hid_open_path fail for @p path.
-void failOpen(const std::string &path);
+/// Makes hid_open_path fail for @p path with the system's error @p error (an errno value, as hidapi's hidraw back
+/// end leaves it; on Windows also the matching last error: access denied, file not found, device not connected,
+/// sharing violation, or general failure). A path the frame does not show fails with ENOENT.
+void failOpen(const std::string &path, int error = EACCES);
 
 /// Makes hid_write of every report whose byte 2 is @p code return @p result (hidapi gives -1 on error).
 void failWrite(std::uint8_t code, int result = -1);
@@ -116,6 +120,11 @@ std::vector<Interface> parseInterfaces(const std::string &text, std::vector<std:
 
 /// Parses "valid", "wrong-id", "wrong-byte", "short", "timeout" or "error".
 std::optional<StartReply> parseStartReply(const std::string &text);
+
+/// Parses "path[=ERROR]" entries separated by commas, ERROR an errno name (EACCES, EPERM, ENOENT, ENODEV, ENXIO,
+/// EBUSY, EIO) or number; without it EACCES. Malformed entries are skipped and named in @p errors.
+std::vector<std::pair<std::string, int>> parseFailingOpens(const std::string &text,
+                                                           std::vector<std::string> *errors = nullptr);
 
 /// Parses hexadecimal command codes separated by commas, e.g. "88,61".
 std::vector<std::uint8_t> parseCodes(const std::string &text, std::vector<std::string> *errors = nullptr);

@@ -1,5 +1,6 @@
 #include "virtual_frame.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -68,6 +69,27 @@ std::optional<StartReply> parseStartReply(const std::string &text) {
     if (found == names.end())
         return std::nullopt;
     return found->second;
+}
+
+std::vector<std::pair<std::string, int>> parseFailingOpens(const std::string &text, std::vector<std::string> *errors) {
+    static const std::map<std::string, int> names{{"EACCES", EACCES}, {"EPERM", EPERM}, {"ENOENT", ENOENT},
+                                                  {"ENODEV", ENODEV}, {"ENXIO", ENXIO}, {"EBUSY", EBUSY},
+                                                  {"EIO", EIO}};
+    std::vector<std::pair<std::string, int>> opens;
+    for (const std::string &entry : split(text, ',')) {
+        const std::size_t equals = entry.rfind('=');
+        const std::string path = entry.substr(0, equals);
+        const std::string name = equals == std::string::npos ? "EACCES" : entry.substr(equals + 1);
+        const auto known = names.find(name);
+        const bool number = !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
+        if (path.empty() || (known == names.end() && !number)) {
+            if (errors && !entry.empty())
+                errors->push_back("not path[=ERROR]: " + entry);
+            continue;
+        }
+        opens.emplace_back(path, known != names.end() ? known->second : std::atoi(name.c_str()));
+    }
+    return opens;
 }
 
 std::vector<std::uint8_t> parseCodes(const std::string &text, std::vector<std::string> *errors) {

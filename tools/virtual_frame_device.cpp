@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -103,7 +104,7 @@ void freeEnumeration(hid_device_info *list) {
     keep(f, event);
 }
 
-hid_device *open(const char *path) {
+hid_device *open(const char *path, int *error) {
     Frame &f = frame();
     std::lock_guard lock(f.mutex);
     Event event;
@@ -111,7 +112,9 @@ hid_device *open(const char *path) {
     event.path = path ? path : "";
     const bool exists = std::any_of(f.interfaces.begin(), f.interfaces.end(),
                                     [&](const Interface &interface) { return interface.path == event.path; });
-    if (!exists || f.failingOpens.count(event.path)) {
+    const auto failing = f.failingOpens.find(event.path);
+    if (!exists || failing != f.failingOpens.end()) {
+        *error = exists ? failing->second : ENOENT;
         keep(f, event);
         return nullptr;
     }
@@ -138,7 +141,8 @@ hid_device *openFirst(unsigned short vendorId, unsigned short productId) {
                 break;
             }
     }
-    return path.empty() ? nullptr : open(path.c_str());
+    int error = 0;
+    return path.empty() ? nullptr : open(path.c_str(), &error);
 }
 
 int write(hid_device *handle, const unsigned char *data, std::size_t length) {

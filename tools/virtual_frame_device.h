@@ -12,7 +12,8 @@ namespace virtual_frame::device {
 
 hid_device_info *enumerate(unsigned short vendorId, unsigned short productId);
 void freeEnumeration(hid_device_info *list);
-hid_device *open(const char *path);
+/// Null when @p path does not open; @p error is then the errno it fails with.
+hid_device *open(const char *path, int *error);
 hid_device *openFirst(unsigned short vendorId, unsigned short productId);
 int write(hid_device *handle, const unsigned char *data, std::size_t length);
 int read(hid_device *handle, unsigned char *data, std::size_t length, int timeoutMs);

@@ -8,6 +8,7 @@
 #include <hidapi.h>
 
 #include "virtual_frame_device.h"
+#include "virtual_frame_state.h"
 
 namespace frame = virtual_frame::device;
 
@@ -47,7 +48,12 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open(unsigned short vendor_id, unsig
 }
 
 HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path) {
-    return frame::open(path);
+    int error = 0;
+    hid_device *handle = frame::open(path, &error);
+    // Last, after the record was written: the program reads the error as soon as the call returns.
+    if (!handle)
+        virtual_frame::detail::reportOpenError(error);
+    return handle;
 }
 
 int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *data, size_t length) {

@@ -3,7 +3,6 @@
 // and writes what the program did to a record file, one line per call. The variables are described in
 // tools/README.md.
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,18 +22,6 @@ void writeLine(const std::string &line) {
 void reportErrors(const std::vector<std::string> &errors) {
     for (const std::string &error : errors)
         writeLine("# ignored: " + error);
-}
-
-std::vector<std::string> commaSeparated(const std::string &text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', start), text.size());
-        if (comma > start)
-            parts.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return parts;
 }
 
 std::string variable(const char *name, const char *fallback) {
@@ -65,8 +52,9 @@ void configure() {
     else
         errors.push_back("unknown start reply: " + reply);
 
-    for (const std::string &path : commaSeparated(variable("ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "")))
-        virtual_frame::failOpen(path);
+    for (const auto &[path, error] :
+         virtual_frame::parseFailingOpens(variable("ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", ""), &errors))
+        virtual_frame::failOpen(path, error);
     for (const std::uint8_t code : virtual_frame::parseCodes(variable("ORVESSA_VIRTUAL_FRAME_FAIL_WRITE", ""), &errors))
         virtual_frame::failWrite(code);
     reportErrors(errors);

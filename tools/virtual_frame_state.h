@@ -49,7 +49,7 @@ struct HandedOutList {
 struct Frame {
     std::mutex mutex;
     std::vector<Interface> interfaces;
-    std::set<std::string> failingOpens;
+    std::map<std::string, int> failingOpens;  // path: the errno its open fails with
     std::map<std::uint8_t, int> failingWrites;
     StartReply startReply = StartReply::Valid;
     std::vector<Event> record;
@@ -73,6 +73,10 @@ void keep(Frame &f, Event event);
 
 /// True when @p handle is open now.
 bool isOpenHandle(Frame &f, hid_device *handle);
+
+/// Leaves @p error as the system's error of a failed open, where the program looks for it (errno; on Windows
+/// also the thread's last error). One implementation per OS.
+void reportOpenError(int error);
 
 /// What the firmware does with a report that reached it through @p handle.
 void apply(Frame &f, hid_device *handle, const unsigned char *data, std::size_t length);

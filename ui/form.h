@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "calibration/touch_point.h"
+#include "device/open_error.h"
 #include "platform/desktop_input.h"
 #include "ui/screens.h"
 
@@ -37,7 +38,8 @@ public:
     hid_device *openTouchDevice();
 
     /// The "未检测到设备,请检查连接!" warning after a search that opened nothing; when the search found frames but
-    /// could open none of them, a second, smaller line names that cause.
+    /// could open none of them, a second, smaller line names the cause: no access for this user, a frame that went
+    /// away before the open, or another reason in the system's words.
     void warnNoDevice();
 
 public slots:
@@ -77,8 +79,8 @@ public:
     int systray = 0;
     QSystemTrayIcon *trayIcon = nullptr;
     int deviceUsage = 0;
-    bool frameFoundButNotOpened = false;  ///< the last search found frames but could open none
-    platform::FrameIds openedFrame;       ///< USB ids of the frame the last search opened, as the desktop knows it
+    device::OpenError frameOpenError;  ///< why the last search's frames could not be opened; None: not that
+    platform::FrameIds openedFrame;    ///< USB ids of the frame the last search opened, as the desktop knows it
 
 private:
     void createTrayIcon();

@@ -21,16 +21,29 @@ hid_device *Form::openTouchDevice() {
     // deviceUsage follows every open attempt; a search that found nothing to open leaves it as it was.
     if (search.attempts > 0)
         deviceUsage = search.usage;
-    frameFoundButNotOpened = search.foundButNotOpened();
+    frameOpenError = search.foundButNotOpened() ? search.openError : device::OpenError{};
     openedFrame = {search.vendorId, search.productId};
     return search.handle;
 }
 
 void Form::warnNoDevice() {
-    // A frame the user may not open looked exactly like a missing cable: name the cause and where to look.
-    const QString cause = frameFoundButNotOpened
-                              ? tr("原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。")
-                              : QString();
+    // A frame that was found but could not be opened looked exactly like a missing cable: name the cause, and where
+    // to look when the user can do something about it.
+    QString cause;
+    switch (frameOpenError.cause) {
+        case device::OpenError::Cause::NoAccess:
+            cause = tr("原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。");
+            break;
+        case device::OpenError::Cause::Gone:
+            cause = tr("原因:找到了触摸框,但打开前它已断开(%1)。请检查连接。").arg(frameOpenError.reason);
+            break;
+        case device::OpenError::Cause::Other:
+            cause =
+                tr("原因:找到了触摸框,但无法打开它(%1)。运行 orvessa-frame list 查看详情。").arg(frameOpenError.reason);
+            break;
+        case device::OpenError::Cause::None:
+            break;
+    }
     messages::showError(this, tr("未检测到设备,请检查连接!"), cause);
 }
 

@@ -245,6 +245,14 @@ Restart now?</translation>
         <source>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</source>
         <translation>Cause: a touch frame was found, but this user may not open it. Run orvessa-frame list to see more.</translation>
     </message>
+    <message>
+        <source>原因:找到了触摸框,但打开前它已断开(%1)。请检查连接。</source>
+        <translation>Cause: a touch frame was found, but it went away before it could be opened (%1). Check the connection.</translation>
+    </message>
+    <message>
+        <source>原因:找到了触摸框,但无法打开它(%1)。运行 orvessa-frame list 查看详情。</source>
+        <translation>Cause: a touch frame was found, but it could not be opened (%1). Run orvessa-frame list to see more.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -6,8 +6,9 @@
 #   3. the real orvessa.exe of the release folder, used from outside with xdotool as a user would, on the virtual
 #      touch frame (its libhidapi.dll in place of hidapi's), with the Windows layers read back with `reg query`:
 #      window, single instance, calibration, clear, no frame, double-click values and restart, autostart value,
-#      the DLLs and Qt plugins it loads, screenshots in Chinese and English (build-windows/screenshots/); and
-#      orvessa-frame.exe's list and clear on the same frame, and the desktop's view of it (the Tablet PC keys);
+#      the DLLs and Qt plugins it loads, screenshots in Chinese and English (build-windows/screenshots/), a damaged
+#      catalogue; and orvessa-frame.exe's list and clear on the same frame, a frame gone before the open, settings
+#      it does not read, and the desktop's view of the frame (the Tablet PC keys);
 #   4. the installer: silent install, upgrade, the installed program, silent uninstall leaving nothing behind.
 # Prints one line per check and fails when any check failed.
 set -euo pipefail
@@ -415,9 +416,11 @@ run_frame_tool() {
   (
     export_records "$program" ""
     [[ -n "${FRAME_INTERFACES+set}" ]] && export ORVESSA_VIRTUAL_FRAME_INTERFACES=$FRAME_INTERFACES
+    [[ -n "${FRAME_FAIL_OPEN:-}" ]] && export ORVESSA_VIRTUAL_FRAME_FAIL_OPEN=$FRAME_FAIL_OPEN
     exec "$wine64" "$program/orvessa-frame.exe" "$@"
   ) >"$program/tool.txt" 2>&1 || tool_status=$?
 }
+tool_says() { tr -d '\r' <"$program/tool.txt" | grep -c -F -- "$1" || true; }
 run_frame_tool --version
 expect "orvessa-frame --version" "$tool_status $(tr -d '\r' <"$program/tool.txt")" "0 orvessa-frame $version"
 run_frame_tool list
@@ -429,6 +432,27 @@ expect "orvessa-frame clear: one 1.5 s wait before the open, skipped" "$(xargs <
 FRAME_INTERFACES="" run_frame_tool clear
 expect "orvessa-frame clear without a frame: status 1, nothing written" \
   "$tool_status $(lines_of "$program" '^write ')" "1 0"
+# A frame unplugged between the search and the open is no frame (1), not one this user may not open (2).
+FRAME_FAIL_OPEN="virtual-frame:0=ENOENT" run_frame_tool clear
+expect "orvessa-frame clear, frame gone before the open: status 1, says it went away" \
+  "$tool_status $(tool_says 'went away before it could be opened')" "1 1"
+FRAME_FAIL_OPEN="virtual-frame:0=EACCES" run_frame_tool clear
+expect "orvessa-frame clear, access refused: status 2" "$tool_status $(tool_says 'cannot be opened')" "2 1"
+FRAME_FAIL_OPEN="virtual-frame:0=ENOENT" run_frame_tool list
+expect "orvessa-frame list, frame gone before the open: \"went away\", status 1" \
+  "$tool_status $(tool_says 'FF00:00A3  went away: ')" "1 1"
+# A settings file the program would not read: list says why and takes the defaults.
+mv "$program/setting_calibration.ini" "$program/setting_calibration.ini.kept"
+mkdir "$program/setting_calibration.ini"
+run_frame_tool list
+expect "orvessa-frame list, a folder in the settings file's place: not read" \
+  "$(tool_says '(not read: a folder, not a regular file; the built-in defaults apply)')" 1
+rmdir "$program/setting_calibration.ini"
+truncate -s 2M "$program/setting_calibration.ini"
+run_frame_tool list
+expect "orvessa-frame list, a settings file of 2 MiB: not read" \
+  "$(tool_says '(not read: 2097152 bytes, more than the 1 MiB a settings file may have;')" 1
+mv "$program/setting_calibration.ini.kept" "$program/setting_calibration.ini"
 
 # The desktop's view of the frame: the Tablet PC settings' mapping of its digitizer to a display and Windows' own
 # calibration data for it, put where Windows keeps them with `reg add` (values named after the digitizer's device
@@ -504,6 +528,19 @@ if window=$(wait_window "$main_title" "$pid"); then
   fi
 else
   fail "main window in English"
+fi
+stop "$pid"
+
+# A damaged English catalogue (one byte changed, as a probe found: it crashed the first tr()) is refused, and the
+# program starts in Chinese.
+install_program "$program" "[config]" "language=1"
+cp "$root/fuzz/corpus/fuzz_catalogue/probe_offset_823" "$program/LANG.Cali.en_US.qm"
+launch "$program"
+pid=$launched
+if wait_window "$main_title" "$pid" >/dev/null && sleep 2 && kill -0 "$pid" 2>/dev/null; then
+  pass "a damaged catalogue: the program starts and keeps running"
+else
+  fail "a damaged catalogue: the program starts and keeps running" "$(cat "$program/stderr.txt")"
 fi
 stop "$pid"
 

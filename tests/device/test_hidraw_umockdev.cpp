@@ -129,6 +129,7 @@ private:
     UMockdevTestbed *testbed = nullptr;
     std::vector<UMockdevIoctlBase *> handlers;
     QVector<int> waits;
+    QString unplugDuringWait;  // a device file the next wait removes, as if the frame were unplugged then
     int nextNode = 0;
 
     // Adds a HID device with one hidraw node; without a device file the node exists in sysfs but cannot be opened.
@@ -185,7 +186,11 @@ private slots:
         if (!qEnvironmentVariable("LD_PRELOAD").contains(QLatin1String("umockdev")))
             QSKIP("needs umockdev-wrapper");
         settings::setFolderOverride(settingsFolder.path());
-        platform::setBlockingWaitHook([this](int milliseconds) { waits << milliseconds; });
+        platform::setBlockingWaitHook([this](int milliseconds) {
+            waits << milliseconds;
+            if (!unplugDuringWait.isEmpty())
+                QFile::remove(unplugDuringWait);
+        });
     }
 
     void init() {
@@ -428,6 +433,26 @@ private slots:
                                                           QStringLiteral("LIBINPUT_CALIBRATION_MATRIX")),
                  QStringList{rule.fileName() +
                              ":2: ATTRS{idVendor}==\"28e1\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"1.1 0 0 0 1 0\""});
+    }
+
+    // Unplugged during the wait before the open: the real library's error names the cause, for the main window and
+    // for orvessa-frame alike.
+    void frameUnpluggedBeforeTheOpen() {
+        const QString frame = addNode("0003:28E1:0001", touchFrame);
+        gchar *root = umockdev_testbed_get_root_dir(testbed);
+        unplugDuringWait = QString::fromUtf8(root) + frame;
+        g_free(root);
+        Form form;
+        ModalAnswerer answerer;
+        answerer.answer(QMessageBox::Yes);
+        form.onButtonClear();
+        unplugDuringWait.clear();
+        QCOMPARE(answerer.boxes().value(1).informativeText,
+                 QStringLiteral(
+                     "<small>原因:找到了触摸框,但打开前它已断开(No such file or directory)。请检查连接。</small>"));
+        const frame_tool::NodeAccess access = frame_tool::probeNode(frame.toStdString(), 0x28E1);
+        QVERIFY(access.gone);
+        QCOMPARE(access.reason, QStringLiteral("No such file or directory"));
     }
 };
 

@@ -204,6 +204,30 @@ private slots:
             << 1;
         QTest::newRow("no HID device at all")
             << Variables{{interfacesVariable, ""}} << QByteArray() << QStringList{"result: no touch frame found"} << 1;
+        QTest::newRow("a frame unplugged between the search and the open: no frame")
+            << Variables{{interfacesVariable, "28E1:FF00:A3"},
+                         {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:0=ENOENT"}}
+            << QByteArray()
+            << QStringList{"virtual-frame:0  28E1:0001  FF00:00A3  went away: No such file or directory" + product,
+                           "result: no touch frame found: the frame listed went away before it could be opened"}
+            << 1;
+        QTest::newRow("a busy frame is attached, not usable")
+            << Variables{{interfacesVariable, "28E1:FF00:A3"},
+                         {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:0=EBUSY"}}
+            << QByteArray()
+            << QStringList{"virtual-frame:0  28E1:0001  FF00:00A3  cannot be opened: Device or resource busy" + product}
+            << 2;
+        QTest::newRow("vid=-1 is shown as written")
+            << Variables{{interfacesVariable, ""}} << QByteArray("[config]\nvid=-1+1ff7\n")
+            << QStringList{"  vid= adds: -1, 1FF7", "  vendor ids: 28E1 13FF 1314 1870 595A -1 1FF7"} << 1;
+        QTest::newRow("control characters of keys and paths are escaped, not sent to the terminal")
+            << Variables{{interfacesVariable,
+                          "28E1:FF00:A3:/dev/hid\x1b[2Jraw\xc2\x9b"
+                          "0m"}}
+            << QByteArray("[config]\n\x1b[2Jkey\x07=1\n")
+            << QStringList{"  warning: \\u001b[2Jkey\\u0007 in [config] is not a key",
+                           "/dev/hid\\u001b[2Jraw\\u009b0m  28E1:0001  FF00:00A3  would be used" + product}
+            << 0;
     }
     void list() {
         QFETCH(Variables, frame);
@@ -215,6 +239,7 @@ private slots:
         const ToolRun run = runTool(tool, {QStringLiteral("list")});
         for (const QString &line : lines)
             QVERIFY2(run.out.contains(QLatin1Char('\n') + line), qPrintable(line + "\nnot in:\n" + run.out));
+        QVERIFY(std::none_of(run.out.cbegin(), run.out.cend(), [](QChar c) { return c < u' ' && c != u'\n'; }));
         QCOMPARE(run.status, status);
         QVERIFY(tool.record().ofKind(QStringLiteral("write")).isEmpty());
         QVERIFY(tool.record().everyOpenClosed());
@@ -235,6 +260,62 @@ private slots:
         QCOMPARE(root[QStringLiteral("settings")][QStringLiteral("vendorIds")].toArray().size(), 5);
         QCOMPARE(root[QStringLiteral("status")].toInt(), 0);
         QCOMPARE(run.status, 0);
+    }
+
+    // A string the INI reader decodes to a lone UTF-16 surrogate reaches the JSON as U+FFFD, never as "\ud800".
+    void listForToolsCarriesWholeCharactersOnly() {
+        ProgramUnderTest tool(QString(), QByteArray("[config]\nvid=\\xd800\n"), Executable::FrameTool);
+        configure(tool, {{interfacesVariable, ""}});
+        QProcess *process = tool.launch({QStringLiteral("list"), QStringLiteral("--json")});
+        QVERIFY(process->waitForFinished(30000));
+        const QByteArray json = process->readAllStandardOutput();
+        QVERIFY2(!json.contains("\\ud8") && !json.contains("\\ud9"), json.constData());
+        const QJsonArray warnings =
+            QJsonDocument::fromJson(json).object()[QStringLiteral("settings")][QStringLiteral("warnings")].toArray();
+        QCOMPARE(warnings.first().toString(),
+                 QStringLiteral("vid part \"\uFFFD\" is not a hexadecimal id and is ignored"));
+    }
+
+    // What stands in the settings file's place: "fifo" (beside the tool or given with --settings), "folder", or
+    // "huge" (2 GiB, sparse): never read, so list neither hangs nor fills the memory, and says why.
+    void settingsThatAreNotReadGiveTheDefaults_data() {
+        QTest::addColumn<QString>("occupant");
+        QTest::addColumn<bool>("given");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a FIFO beside the tool") << "fifo" << false << "a FIFO, not a regular file";
+        QTest::newRow("a FIFO given with --settings") << "fifo" << true << "a FIFO, not a regular file";
+        QTest::newRow("a folder") << "folder" << false << "a folder, not a regular file";
+        QTest::newRow("2 GiB") << "huge" << false << "2147483648 bytes, more than the 1 MiB a settings file may have";
+    }
+    void settingsThatAreNotReadGiveTheDefaults() {
+        QFETCH(QString, occupant);
+        QFETCH(bool, given);
+        QFETCH(QString, why);
+        ProgramUnderTest tool(QString(), QByteArray("[config]\nvid=1FF7\n"), Executable::FrameTool);
+        configure(tool, {{interfacesVariable, "1FF7:FF00:A2"}});
+        const QString path = tool.settingsPath();
+        if (occupant == QLatin1String("huge")) {
+            QVERIFY(QFile::resize(path, qint64(2) << 30));
+        } else {
+            QVERIFY(QFile::remove(path));
+            if (occupant == QLatin1String("folder"))
+                QVERIFY(QDir().mkpath(path));
+            else if (QProcess::execute(QStringLiteral("mkfifo"), {path}) != 0)
+                QSKIP("no mkfifo here");
+        }
+        QStringList arguments{QStringLiteral("list")};
+        if (given)
+            arguments << QStringLiteral("--settings") << path;
+        const ToolRun run = runTool(tool, arguments);
+        // Without --settings, the file beside the executable's real path.
+        const QString shown =
+            given ? path
+                  : QFileInfo(QFileInfo(path).path()).canonicalFilePath() + QStringLiteral("/setting_calibration.ini");
+        QVERIFY2(run.out.startsWith(
+                     QStringLiteral("settings: %1 (not read: %2; the built-in defaults apply)\n").arg(shown, why)),
+                 qPrintable(run.out + run.err));
+        QVERIFY(run.out.contains(QStringLiteral("\n  vid= adds: nothing\n")));
+        QCOMPARE(run.status, 1);  // 1FF7 is not known without the file
     }
 
     // The bytes are those the main window's buttons send (tests/widgets/test_clear_and_touch_mode.cpp).
@@ -264,6 +345,14 @@ private slots:
             << QStringList{"mode", "single"}
             << Variables{{interfacesVariable, frameA3}, {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:0"}}
             << QStringList{} << 1 << 2;
+        QTest::newRow("unplugged between the search and the open (ENODEV): no frame, status 1")
+            << QStringList{"clear"}
+            << Variables{{interfacesVariable, frameA3}, {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:0=ENODEV"}}
+            << QStringList{} << 1 << 1;
+        QTest::newRow("busy: status 2") << QStringList{"clear"}
+                                        << Variables{{interfacesVariable, frameA3},
+                                                     {"ORVESSA_VIRTUAL_FRAME_FAIL_OPEN", "virtual-frame:0=EBUSY"}}
+                                        << QStringList{} << 1 << 2;
         QTest::newRow("a frame without the vendor interface: status 2")
             << QStringList{"clear"} << Variables{{interfacesVariable, "28E1:000D:0004"}} << QStringList{} << 0 << 2;
         QTest::newRow("--device picks the second of two frames")

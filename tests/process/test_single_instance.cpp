@@ -3,6 +3,12 @@
 #include <QLocalSocket>
 #include <QProcess>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "orvessa_version.h"
 
 // Starts the real executable, copied into a temporary folder under chosen file names, several times.
@@ -13,6 +19,7 @@ private:
     QTemporaryDir folder;
     QList<QProcess *> started;
     QHash<QString, QString> environmentChanges;  // for the launches of one case; a null value unsets the variable
+    bool noUmask = false;                        // launches of one case run with umask 000
 
     QString runtimeDir() const { return folder.filePath(QStringLiteral("run")); }
     QString ownFolderName() const {
@@ -44,9 +51,32 @@ private:
                 env.insert(change.key(), change.value());
         }
         process->setProcessEnvironment(env);
+        if (noUmask)
+            process->setChildProcessModifier([] { ::umask(0); });
         process->start(program, arguments);
         started << process;
         return process;
+    }
+
+    static bool copyBytes(const QByteArray &from, const QByteArray &to) {
+        QFile source(QFile::decodeName(from));
+        const int fd = ::open(to.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0755);
+        const QByteArray bytes = source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
+        const bool copied =
+            fd >= 0 && !bytes.isEmpty() && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+        return fd >= 0 && ::close(fd) == 0 && copied;
+    }
+
+    // A script that starts @p programBytes by that very name (QProcess could only pass a name Qt can write as
+    // text); it is called @p name in the temporary folder.
+    QString starter(const QByteArray &programBytes, const QString &name) {
+        QString script = folder.filePath(name + QStringLiteral(".sh"));
+        QFile file(script);
+        if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\nexec '" + programBytes + "' \"$@\"\n") < 0)
+            return {};
+        file.close();
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return script;
     }
 
     bool listening(const QString &fileName, const QString &socketFolder = {}) {
@@ -93,6 +123,7 @@ private slots:
         qDeleteAll(started);
         started.clear();
         environmentChanges.clear();
+        noUmask = false;
         for (const char *sub : {"run", "tmp", "cache"})
             QDir(folder.filePath(QString::fromLatin1(sub))).removeRecursively();
         initTestCase();
@@ -222,6 +253,8 @@ private slots:
             << QString() << QString() << QStringLiteral("tmp");
         QTest::newRow("XDG_RUNTIME_DIR that others may write to is not used")
             << QStringLiteral("shared") << QString() << QStringLiteral("tmp");
+        QTest::newRow("XDG_RUNTIME_DIR that others may only read and search (0755) is not used either")
+            << QStringLiteral("searchable") << QString() << QStringLiteral("tmp");
         QTest::newRow("a link in the own folder's place is not followed")
             << QString() << QStringLiteral("link") << QStringLiteral("cache");
         QTest::newRow("another user's folder of that name is not used")
@@ -235,6 +268,9 @@ private slots:
         const QString shared = folder.filePath(QStringLiteral("shared"));
         QVERIFY(QDir().mkpath(shared));
         QVERIFY(QFile::setPermissions(shared, QFile::Permissions(0x7777)));  // rwx for everyone, like /tmp
+        const QString searchable = folder.filePath(QStringLiteral("searchable"));
+        QVERIFY(QDir().mkpath(searchable));
+        QVERIFY(QFile::setPermissions(searchable, QFile::Permissions(0x7755)));
         const QString squatted = QDir(folder.filePath(QStringLiteral("tmp"))).filePath(ownFolderName());
         if (squatter == QLatin1String("link"))
             QVERIFY(QFile::link(shared, squatted));
@@ -249,17 +285,24 @@ private slots:
         // Qt itself warns about such a runtime folder at start, which is not what these rows check.
         environmentChanges[QStringLiteral("QT_LOGGING_RULES")] = QStringLiteral("default.warning=false");
 
+        noUmask = true;  // the socket must be the user's alone all the same
+
         const QString program = install(QStringLiteral("orvessa"));
         QProcess *first = launch(program);
         const QString socketFolder = QDir(folder.filePath(expectedFolder)).filePath(ownFolderName());
         QTRY_VERIFY_WITH_TIMEOUT(listening(QStringLiteral("orvessa"), socketFolder), 10000);
+        struct stat socket {};
+        QVERIFY(::lstat(QFile::encodeName(QDir(socketFolder).filePath(QStringLiteral("orvessa"))).constData(),
+                        &socket) == 0);
+        QCOMPARE(socket.st_mode & 07777, mode_t(0600));
         expectRefused(program, QStringLiteral("orvessa"));
         QCOMPARE(first->state(), QProcess::Running);
         const QFileInfo made(socketFolder);
         QVERIFY(!made.isSymLink());
         QCOMPARE(made.ownerId(), QFileInfo(folder.path()).ownerId());
         QCOMPARE(made.permissions() & QFile::Permissions(0x0077), QFile::Permissions());  // nothing for group, others
-        QVERIFY(QDir(shared).isEmpty(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot));
+        for (const QString &unused : {shared, searchable})
+            QVERIFY(QDir(unused).isEmpty(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
     // Reading a FIFO as the settings file would wait for a writer forever: the program must start all the same.
@@ -272,6 +315,31 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(listening(QStringLiteral("orvessa")), 10000);
         QVERIFY(serving(QStringLiteral("orvessa")));
         QCOMPARE(copy->state(), QProcess::Running);
+    }
+
+    // Installed in a folder whose name is not valid UTF-8 (Qt's text form of it leads nowhere) and started by
+    // that name: the lock, the socket and the settings file are still the program's own.
+    void folderNameThatIsNotUtf8() {
+        const QByteArray installed = QFile::encodeName(folder.path()) + "/touch\xff\xfe kit";
+        QVERIFY(::mkdir(installed.constData(), 0755) == 0 || errno == EEXIST);
+        const QByteArray settingsFile = installed + "/setting_calibration.ini";
+        QVERIFY(copyBytes(QFile::encodeName(QStringLiteral(ORVESSA_EXECUTABLE)), installed + "/orvessa") &&
+                copyBytes(QFile::encodeName(QStringLiteral(ORVESSA_FRAME_TOOL)), installed + "/orvessa-frame"));
+        const int fd = ::open(settingsFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, "[config]\nvid=1FF7\n", 18) == 18 && ::close(fd) == 0);
+
+        const QString program = starter(installed + "/orvessa", QStringLiteral("orvessa"));
+        QProcess *first = launch(program);
+        QTRY_VERIFY_WITH_TIMEOUT(listening(QStringLiteral("orvessa")), 10000);
+        QVERIFY(QFile::exists(QDir(runtimeDir()).filePath(QStringLiteral("orvessa.lock"))));
+        expectRefused(program, QStringLiteral("orvessa"));
+        QCOMPARE(first->state(), QProcess::Running);
+
+        QProcess *tool =
+            launch(starter(installed + "/orvessa-frame", QStringLiteral("orvessa-frame")), {QStringLiteral("list")});
+        QVERIFY(tool->waitForFinished(10000));
+        const QString listed = QString::fromUtf8(tool->readAllStandardOutput());
+        QVERIFY2(listed.contains(QStringLiteral("\n  vid= adds: 1FF7\n")), qPrintable(listed));
     }
 
     void helpAndVersionPrintAndStartNothing_data() {

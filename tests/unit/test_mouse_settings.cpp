@@ -1,8 +1,12 @@
 #include <QtTest>
 
+#include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include <pwd.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QDBusConnection>
@@ -13,6 +17,29 @@
 #include "support/private_session_bus.h"
 
 Q_DECLARE_METATYPE(platform::DesktopFamily)
+
+namespace {
+
+// The mode of the first temporary settings.ini ("/.settings.ini." in its name) when its first byte is written.
+std::optional<mode_t> modeAtFirstByte;
+
+}  // namespace
+
+// Every write() of this process passes here (the executable's own definition comes before the C library's): it
+// notes the mode of the file being written the moment the first byte goes to a temporary settings.ini, then writes.
+extern "C" ssize_t write(int fd, const void *buffer, size_t count) {
+    char link[40];
+    char target[4096];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = ::readlink(link, target, sizeof target - 1);
+    struct stat info {};
+    if (!modeAtFirstByte && length > 0 && ::fstat(fd, &info) == 0) {
+        target[length] = '\0';
+        if (std::strstr(target, "/.settings.ini."))
+            modeAtFirstByte = info.st_mode & 07777;
+    }
+    return ::syscall(SYS_write, fd, buffer, count);
+}
 
 namespace {
 
@@ -72,6 +99,11 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
     QByteArray readFile() { return readFileAt(path); }
+    static QByteArray readPrefixAt(const QString &at, qint64 size) {
+        QFile file(at);
+        return file.open(QIODevice::ReadOnly) ? file.read(size) : QByteArray("<missing>");
+    }
+    static constexpr qint64 hugeSize = qint64(2) << 30;
 
 private slots:
     void init() {
@@ -181,6 +213,7 @@ private slots:
         QTest::newRow("read-only folder") << "read-only";
         QTest::newRow("a folder in the file's place") << "folder";
         QTest::newRow("a file in the gtk-3.0 folder's place") << "blocked";
+        QTest::newRow("settings.ini of 2 GiB (sparse) is never read, nor rewritten whole") << "huge";
     }
     void refusedWriteChangesNothing() {
         QFETCH(QString, situation);
@@ -200,6 +233,8 @@ private slots:
         } else {
             writeFile(before);
         }
+        if (situation == QLatin1String("huge"))
+            QVERIFY(QFile::resize(path, hugeSize));
         std::optional<ActingAsNobody> nobody;
         if (situation == QLatin1String("foreign")) {
             if (::geteuid() != 0)
@@ -218,8 +253,15 @@ private slots:
         nobody.reset();
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        if (situation != QLatin1String("folder"))
+        if (situation == QLatin1String("huge")) {
+            struct stat info {};
+            QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+            QCOMPARE(qint64(info.st_size), hugeSize);
+            QVERIFY(qint64(info.st_blocks) * 512 < (qint64(1) << 20));  // still sparse: nothing was written
+            QCOMPARE(readPrefixAt(path, before.size() + 1), before + '\0');
+        } else if (situation != QLatin1String("folder")) {
             QCOMPARE(readFileAt(checked), before);
+        }
         QCOMPARE(QFileInfo(path).isSymLink(), situation == QLatin1String("link"));
         QVERIFY(QDir(folder).entryList({QStringLiteral(".settings.ini.*")}, QDir::Files | QDir::Hidden).isEmpty());
     }
@@ -240,6 +282,39 @@ private slots:
         QFETCH(QString, desktop);
         QFETCH(platform::DesktopFamily, family);
         QCOMPARE(platform::desktopFamily(desktop), family);
+    }
+
+    // The new file holds the user's values from its first byte, so it is as private as the old one from then on;
+    // what killed writes left is cleared away, and nothing else of that name.
+    void newFileIsPrivateFromItsFirstByteAndLeftoversGo() {
+        writeFile("[Settings]\ngtk-double-click-time=250\n");
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        const QString outside = QFileInfo(folder).path() + QStringLiteral("/linked.ini");
+        writeFileAt(outside, "mine");
+        const QString own = folder + QStringLiteral("/.settings.ini.0123abcd");
+        const QStringList kept{QStringLiteral(".other.ini.01234567"),    QStringLiteral(".settings.ini.0123abc"),
+                               QStringLiteral(".settings.ini.0123ABCD"), QStringLiteral(".settings.ini.0123abcde"),
+                               QStringLiteral(".settings.ini.cafebabe"), QStringLiteral(".settings.ini.deadbeef")};
+        writeFileAt(own, "half a file");
+        for (const QString &name : kept.mid(0, 4))  // files
+            writeFileAt(folder + QLatin1Char('/') + name, "not ours");
+        QVERIFY(QFile::link(outside, folder + QStringLiteral("/.settings.ini.deadbeef")));
+        QVERIFY(QDir(folder).mkdir(QStringLiteral(".settings.ini.cafebabe")));
+
+        const mode_t oldMask = ::umask(022);
+        modeAtFirstByte.reset();
+        const bool written =
+            platform::openMouseSettings()->setValue(QStringLiteral("DoubleClickSpeed"), QStringLiteral("500"));
+        ::umask(oldMask);
+        QVERIFY(written);
+        QCOMPARE(modeAtFirstByte.value_or(0), mode_t(0600));
+        QCOMPARE(QFileInfo(path).permissions() & ~QFile::Permissions(0x0F00), QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(!QFile::exists(own));
+        QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                  QDir::Name | QDir::IgnoreCase);
+        left.removeOne(QStringLiteral("settings.ini"));
+        QCOMPARE(left, kept);
+        QCOMPARE(readFileAt(outside), QByteArray("mine"));
     }
 
     void restartGoesThroughTheSessionManager_data() {

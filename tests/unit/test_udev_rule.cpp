@@ -78,8 +78,12 @@ private slots:
                                                     << "rw-" << QString();
         frame_tool::NodeFacts gone = root;
         gone.statError = ENOENT;
-        QTest::newRow("unplugged: nothing more to say")
-            << gone << "No such file or directory (unplugged?)" << QString() << QString();
+        gone.openError = ENODEV;
+        QTest::newRow("unplugged: gone, nothing more to say") << gone << "No such device" << QString() << QString();
+        frame_tool::NodeFacts unseen = gone;
+        unseen.openError = EACCES;
+        QTest::newRow("refused, and nothing to look at: the open's reason only")
+            << unseen << denied << QString() << QString();
     }
     void accessJudgement() {
         QFETCH(frame_tool::NodeFacts, facts);
@@ -88,6 +92,7 @@ private slots:
         QFETCH(QString, fix);
         const frame_tool::NodeAccess judged = frame_tool::judgeNodeAccess(facts);
         QCOMPARE(judged.reason, reason);
+        QCOMPARE(judged.gone, facts.openError == ENODEV);
         QCOMPARE(judged.fix, fix);
         const QStringList userLine = judged.details.filter(QStringLiteral("user alice (uid 1000) gets "));
         QCOMPARE(userLine.value(0).section(u' ', -3, -3), access);

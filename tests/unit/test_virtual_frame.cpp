@@ -166,6 +166,12 @@ private slots:
         std::vector<std::string> errors;
         QCOMPARE(virtual_frame::parseCodes("88,61,100,x", &errors), (std::vector<std::uint8_t>{0x88, 0x61}));
         QCOMPARE(errors.size(), size_t(2));
+        errors.clear();
+        const std::vector<std::pair<std::string, int>> opens{
+            {"virtual-frame:0", EACCES}, {"/dev/hidraw1", ENOENT}, {"a=b", 5}};
+        QCOMPARE(virtual_frame::parseFailingOpens("virtual-frame:0,/dev/hidraw1=ENOENT,a=b=5,c=EWHAT,=EIO", &errors),
+                 opens);
+        QCOMPARE(errors.size(), size_t(2));
     }
 };
 

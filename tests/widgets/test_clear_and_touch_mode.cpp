@@ -16,7 +16,7 @@
 Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 namespace {
-enum class Frame { None, Usage0, UsageA3, WriteFails, OpenFails };
+enum class Frame { None, Usage0, UsageA3, WriteFails, OpenFails, Unplugged, Busy };
 
 // What the frame receives for a command: the whole 63-byte report.
 QByteArray sent(const char *leadingHex) {
@@ -32,6 +32,11 @@ const QString notFound = QStringLiteral("未检测到设备,请检查连接!");
 // The smaller second line of that warning, only when frames were found but none could be opened.
 const QString notOpened =
     QStringLiteral(" / <small>原因:找到了触摸框,但当前用户无权打开它。运行 orvessa-frame list 查看详情。</small>");
+// The same line for a frame that went away before the open, and for one that could not be opened otherwise; %1 is
+// the system's reason, in its own words on each system.
+const QString wentAway = QStringLiteral(" / <small>原因:找到了触摸框,但打开前它已断开(%1)。请检查连接。</small>");
+const QString couldNotOpen =
+    QStringLiteral(" / <small>原因:找到了触摸框,但无法打开它(%1)。运行 orvessa-frame list 查看详情。</small>");
 }  // namespace
 
 Q_DECLARE_METATYPE(Frame)
@@ -57,6 +62,10 @@ private:
         }
         if (frame == Frame::OpenFails)
             virtual_frame::failOpen(path);
+        if (frame == Frame::Unplugged)
+            virtual_frame::failOpen(path, ENOENT);
+        if (frame == Frame::Busy)
+            virtual_frame::failOpen(path, EBUSY);
     }
 
     static QList<QByteArray> writes() {
@@ -123,6 +132,12 @@ private slots:
         QTest::newRow("frame that cannot be opened: the warning with its second line")
             << QMessageBox::Yes << Frame::OpenFails << QStringList{question, "Error / " + notFound + notOpened}
             << QList<QByteArray>{} << false;
+        QTest::newRow("frame unplugged before the open: it went away, not a matter of access")
+            << QMessageBox::Yes << Frame::Unplugged << QStringList{question, "Error / " + notFound + wentAway}
+            << QList<QByteArray>{} << false;
+        QTest::newRow("busy frame: the system's reason")
+            << QMessageBox::Yes << Frame::Busy << QStringList{question, "Error / " + notFound + couldNotOpen}
+            << QList<QByteArray>{} << false;
         QTest::newRow("failed write is a failure, not a success")
             << QMessageBox::Yes << Frame::WriteFails << QStringList{question, "Error / " + notFound}
             << QList<QByteArray>{sent("A35588FF")} << false;
@@ -139,6 +154,10 @@ private slots:
         answerer.answer(answer);
         form.ui->pushButton_Clear->click();
 
+        const QString reason = form.frameOpenError.reason;
+        QCOMPARE(reason.isEmpty(), frame != Frame::OpenFails && frame != Frame::Unplugged && frame != Frame::Busy);
+        for (QString &box : boxes)
+            box.replace(QStringLiteral("%1"), reason);
         QCOMPARE(shown(answerer), boxes);
         QCOMPARE(writes(), written);
         QCOMPARE(virtual_frame::state().cleared, cleared);

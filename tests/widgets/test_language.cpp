@@ -46,7 +46,10 @@ class TestLanguage : public QObject {
 private:
     const QString builtCatalogueFolder = qEnvironmentVariable("ORVESSA_CATALOGUE_DIR");
 
-    QString windowTextWith(const QString &languageLine, const QLocale &locale, const QString &catalogueFolder) {
+    // The main window's first text, with @p languageLine in a settings file of @p settingsSize bytes (0: as
+    // long as the line; more: padded with a hole), read as the entry point reads it.
+    QString windowTextWith(const QString &languageLine, const QLocale &locale, const QString &catalogueFolder,
+                           qint64 settingsSize = 0) {
         // A fresh folder each time: QSettings caches a file by path, size and time, and rows differ by one digit.
         QTemporaryDir folder;
         const QString iniPath = folder.filePath(QStringLiteral("setting_calibration.ini"));
@@ -55,9 +58,11 @@ private:
             if (!ini.open(QIODevice::WriteOnly))
                 return QStringLiteral("cannot write settings");
             ini.write("[config]\n" + languageLine.toUtf8() + "\n");
+            if (settingsSize > 0 && !ini.resize(settingsSize))
+                return QStringLiteral("cannot pad settings");
         }
         settings::setFolderOverride(folder.path());
-        QSettings store(settings::filePath(), QSettings::IniFormat);
+        QSettings store(settings::readablePath(), QSettings::IniFormat);
         QTranslator *translator = installLanguage(store, locale, catalogueFolder);
         QString text;
         {
@@ -69,6 +74,19 @@ private:
             delete translator;
         }
         return text;
+    }
+
+    static QByteArray fileBytes(const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QByteArray builtCatalogue() const {
+        return fileBytes(builtCatalogueFolder + QStringLiteral("/LANG.Cali.en_US.qm"));
+    }
+
+    static bool writeFile(const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 
 private slots:
@@ -115,17 +133,81 @@ private slots:
         QCOMPARE(text, english ? QStringLiteral("Clear calibration") : QStringLiteral("清除校准"));
     }
 
-    void missingOrCorruptCatalogueLeavesChinese() {
-        QTemporaryDir empty;
-        QCOMPARE(windowTextWith(QStringLiteral("language=1"), QLocale(QStringLiteral("en_US")), empty.path()),
-                 QStringLiteral("清除校准"));
+    // language=2 (Chinese whatever the system) counts only in a file no larger than a settings file ever is.
+    void settingsFileBeyondOneMebibyteIsNotRead_data() {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        const qint64 mebibyte = qint64(1) << 20;
+        QTest::newRow("exactly 1 MiB: read") << mebibyte << "清除校准";
+        QTest::newRow("1 MiB and a byte: the defaults") << mebibyte + 1 << "Clear calibration";
+        QTest::newRow("64 MiB (sparse): the defaults") << 64 * mebibyte << "Clear calibration";
+    }
+    void settingsFileBeyondOneMebibyteIsNotRead() {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(
+            windowTextWith(QStringLiteral("language=2"), QLocale(QStringLiteral("en_US")), builtCatalogueFolder, bytes),
+            text);
+    }
 
-        QFile corrupt(empty.filePath(QStringLiteral("LANG.Cali.en_US.qm")));
-        QVERIFY(corrupt.open(QIODevice::WriteOnly));
-        corrupt.write(QByteArray(4096, '\x3c'));
-        corrupt.close();
-        QCOMPARE(windowTextWith(QStringLiteral("language=1"), QLocale(QStringLiteral("en_US")), empty.path()),
+    // What stands in the catalogue's place: "missing", "folder", "huge" (sparse, beyond 16 MiB), "seed <name>" (a
+    // catalogue of the fuzzer's corpus, made from an earlier build's), or the built catalogue with a change
+    // ("byte <offset> <value>", "truncate <size>", "fill": 4096 bytes of its first byte).
+    void catalogueThatCannotBeTrustedLeavesChinese_data() {
+        QTest::addColumn<QString>("catalogue");
+        QTest::newRow("no catalogue") << "missing";
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("beyond 16 MiB: never read") << "huge";
+        QTest::newRow("no magic") << "fill";
+        QTest::newRow("cut inside the messages") << "truncate 2000";
+        QTest::newRow("offset 823 0x00 -> 0xCD: a message length past the end (crashed in tr())")
+            << "seed probe_offset_823";
+        QTest::newRow("a context table of no buckets (divided by zero in tr())") << "seed contexts_no_buckets";
+        QTest::newRow("a hash-table offset past the messages") << "byte 35 255";
+        QTest::newRow("a block length past the end") << "byte 28 1";
+    }
+    void catalogueThatCannotBeTrustedLeavesChinese() {
+        QFETCH(QString, catalogue);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("LANG.Cali.en_US.qm"));
+        const QStringList change = catalogue.split(u' ');
+        if (catalogue == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (catalogue == QLatin1String("huge")) {
+            QFile huge(path);
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(17) << 20));
+        } else if (catalogue != QLatin1String("missing")) {
+            QByteArray bytes = builtCatalogue();
+            if (change[0] == QLatin1String("seed"))
+                bytes = fileBytes(QStringLiteral(ORVESSA_SOURCE_DIR "/fuzz/corpus/fuzz_catalogue/") + change[1]);
+            else if (change[0] == QLatin1String("fill"))
+                bytes = QByteArray(4096, bytes[0]);
+            else if (change[0] == QLatin1String("truncate"))
+                bytes.truncate(change[1].toInt());
+            else
+                bytes[change[1].toInt()] = char(change[2].toInt());
+            QVERIFY(writeFile(path, bytes));
+        }
+        QCOMPARE(windowTextWith(QStringLiteral("language=1"), QLocale(QStringLiteral("en_US")), folder.path()),
                  QStringLiteral("清除校准"));
+    }
+
+    // One changed byte anywhere must never crash the window's first texts: the check refuses the change or the
+    // translator can read the result. 48 changes at positions spread over the file, the same ones every run.
+    void oneChangedByteNeverCrashes() {
+        const QByteArray original = builtCatalogue();
+        QRandomGenerator random(20);
+        QTemporaryDir folder;
+        int english = 0;
+        for (int i = 0; i < 48; ++i) {
+            QByteArray bytes = original;
+            const int at = int(random.bounded(quint32(bytes.size())));
+            bytes[at] = char(bytes[at] ^ char(1 + random.bounded(255)));
+            QVERIFY(writeFile(folder.filePath(QStringLiteral("LANG.Cali.en_US.qm")), bytes));
+            const QString text = windowTextWith(QStringLiteral("language=1"), QLocale(), folder.path());
+            english += text == QLatin1String("Clear calibration");
+        }
+        QVERIFY(english > 0);  // many changes leave the catalogue usable
     }
 
     void everyTextOfTheSourcesIsTranslated() {

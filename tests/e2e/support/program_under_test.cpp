@@ -20,10 +20,14 @@ ProgramUnderTest::ProgramUnderTest(QString display, const QByteArray &settings, 
     // The copy has no catalogue beside it: the interface is Chinese, whatever the language setting says.
     const bool tool = executable == Executable::FrameTool;
     m_program = root.filePath(tool ? QStringLiteral("program/orvessa-frame") : QStringLiteral("program/orvessa"));
-    QFile ini(root.filePath(QStringLiteral("program/setting_calibration.ini")));
+    QFile ini(settingsPath());
     const QString original = tool ? QStringLiteral(ORVESSA_FRAME_TOOL) : QStringLiteral(ORVESSA_EXECUTABLE);
     m_installed =
         QFile::copy(original, m_program) && ini.open(QIODevice::WriteOnly) && ini.write(settings) == settings.size();
+}
+
+QString ProgramUnderTest::settingsPath() const {
+    return m_folder.filePath(QStringLiteral("program/setting_calibration.ini"));
 }
 
 ProgramUnderTest::~ProgramUnderTest() {

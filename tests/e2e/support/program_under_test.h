@@ -37,6 +37,9 @@ public:
     /// False when the folder or the copy could not be made.
     bool isInstalled() const { return m_installed; }
 
+    /// The setting_calibration.ini beside the copy, for a test to put something else in its place.
+    QString settingsPath() const;
+
     /// Sets one of the virtual frame's variables (ORVESSA_VIRTUAL_FRAME_INTERFACES, ..._START_REPLY, ...) for the
     /// launches that follow; an empty value is kept as set-but-empty.
     void setFrameVariable(const QString &name, const QString &value) { m_frameVariables.insert(name, value); }
