@@ -174,7 +174,7 @@ void checkCornerShape(RunCheck &check, const Grid &grid, const TouchPointTable &
     if (!odd)
         return;
     // What the other three corners say the odd one should have been: the parallelogram they span.
-    const std::size_t k = std::size_t(*odd);
+    const auto k = std::size_t(*odd);
     const TouchPoint &opposite = touched[(k + 2) % 4];
     const TouchPoint expected{touched[(k + 1) % 4].x + touched[(k + 3) % 4].x - opposite.x,
                               touched[(k + 1) % 4].y + touched[(k + 3) % 4].y - opposite.y};
