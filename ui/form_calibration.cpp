@@ -2,9 +2,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-
-#include <hidapi.h>
-
 #include "calibration/cover_window.h"
 #include "calibration/dialog.h"
 #include "calibration/full_screen.h"
@@ -13,6 +10,7 @@
 #include "device/hid_link.h"
 #include "device/report.h"
 #include "ui/busy_cursor.h"
+#include "ui/device_session.h"
 #include "ui/mapping_warning.h"
 #include "ui/message_boxes.h"
 
@@ -20,11 +18,6 @@
 // calibration/run_plan.h; this file carries them out on the device and the screen.
 
 namespace {
-
-void closeDevice(Form &form) {
-    hid_close(form.device);
-    form.device = nullptr;
-}
 
 // Covers every screen but the calibrated one for the run. A touch that lands on a cover is not stored anywhere; the
 // target window's second line says where it went, since the user looks at that window.
@@ -100,8 +93,8 @@ void runCalibration(Form &form, int targetCount) {
     const int screenIndex = form.calibrationScreenIndex(screens);
 
     const BusyCursor busy;
-    form.device = form.openTouchDevice();
-    if (!form.device) {
+    const DeviceSession session(form);
+    if (!session) {
         form.warnNoDevice();
         return;
     }
@@ -122,7 +115,6 @@ void runCalibration(Form &form, int targetCount) {
     if (!collectTouches(form, screens, screenIndex, targetCount, outcome.format, check)) {
         device::writeReport(form.device, abandon);
         messages::showError(&form, Form::tr("校准未更新"));
-        closeDevice(form);
         return;
     }
 
@@ -139,7 +131,6 @@ void runCalibration(Form &form, int targetCount) {
     } else {
         messages::showError(&form, Form::tr("校准未更新"));
     }
-    closeDevice(form);
 }
 
 }  // namespace

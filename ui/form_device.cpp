@@ -3,11 +3,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <hidapi.h>
-
 #include "device/frame_search.h"
 #include "device/hid_link.h"
 #include "ui/busy_cursor.h"
+#include "ui/device_session.h"
 #include "ui/message_boxes.h"
 #include "ui/touch_mode.h"
 #include "ui_form.h"
@@ -53,8 +52,8 @@ void Form::onButtonClear() {
     if (answer != QMessageBox::Yes)
         return;
     const BusyCursor busy;
-    device = openTouchDevice();
-    if (!device) {
+    const DeviceSession session(*this);
+    if (!session) {
         warnNoDevice();
         return;
     }
@@ -63,8 +62,6 @@ void Form::onButtonClear() {
         messages::showOk(this, tr("清除完成!"));
     else
         messages::showError(this, tr("未检测到设备,请检查连接!"));
-    hid_close(device);
-    device = nullptr;
 }
 
 void Form::onButtonChange() {
@@ -72,8 +69,8 @@ void Form::onButtonChange() {
     // click without a frame leaves all three as they were.
     const bool newMode = !multiTouchMode;
     const BusyCursor busy;
-    device = openTouchDevice();
-    if (!device) {
+    const DeviceSession session(*this);
+    if (!session) {
         warnNoDevice();
         return;
     }
@@ -85,6 +82,4 @@ void Form::onButtonChange() {
     } else {
         messages::showError(this, tr("未检测到设备,请检查连接!"));
     }
-    hid_close(device);
-    device = nullptr;
 }
