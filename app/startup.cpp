@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTranslator>
@@ -22,6 +25,8 @@
 #include "ui/form.h"
 
 namespace {
+
+Q_LOGGING_CATEGORY(languageLog, "orvessa.language", QtWarningMsg)
 
 const char *const versionText = "Ver " ORVESSA_VERSION;
 
@@ -71,12 +76,27 @@ bool reportMissingDisplay(int argc, const char *const *argv) {
 // not copied), so nothing can change between the check and the use.
 class CatalogueTranslator : public QTranslator {
 public:
-    void loadChecked(const QString &path) {
+    // Why the catalogue was not used, or nothing when it was loaded.
+    std::optional<const char *> loadChecked(const QString &path) {
         platform::FileRead file = platform::readWholeFile(path, platform::catalogueLimit);
-        if (file.status != platform::FileRead::Status::Read || !language::isSoundCatalogue(file.bytes))
-            return;
+        switch (file.status) {
+            case platform::FileRead::Status::Read:
+                break;
+            case platform::FileRead::Status::Missing:
+                return "it is missing";
+            case platform::FileRead::Status::NotAFile:
+                return "it is not a regular file";
+            case platform::FileRead::Status::TooLarge:
+                return "it is larger than any catalogue";
+            case platform::FileRead::Status::Unreadable:
+                return "it cannot be read";
+        }
+        if (!language::isSoundCatalogue(file.bytes))
+            return "it is damaged";
         m_bytes = std::move(file.bytes);
-        (void)load(reinterpret_cast<const uchar *>(m_bytes.constData()), int(m_bytes.size()));
+        if (!load(reinterpret_cast<const uchar *>(m_bytes.constData()), int(m_bytes.size())))
+            return "Qt did not accept it";
+        return std::nullopt;
     }
 
 private:
@@ -90,7 +110,14 @@ QTranslator *installLanguage(const QSettings &store, const QLocale &systemLocale
     if (!language::wantsEnglish(setting, systemLocale.language()))
         return nullptr;
     auto *translator = new CatalogueTranslator;
-    translator->loadChecked(catalogueFolder + QLatin1Char('/') + QLatin1String(language::catalogueFileName));
+    const QString path = catalogueFolder + QLatin1Char('/') + QLatin1String(language::catalogueFileName);
+    // Someone who chose English and sees Chinese should find out why; a loaded one is said only on request
+    // (QT_LOGGING_RULES=orvessa.language.info=true), which is how the package test sees the installed one used.
+    if (const std::optional<const char *> refusal = translator->loadChecked(path))
+        qCWarning(languageLog, "The English catalogue %s was not used: %s. The interface stays in Chinese.",
+                  qPrintable(QDir::toNativeSeparators(path)), *refusal);
+    else
+        qCInfo(languageLog, "English catalogue loaded from %s", qPrintable(QDir::toNativeSeparators(path)));
     QCoreApplication::installTranslator(translator);
     return translator;
 }
@@ -114,12 +141,13 @@ int runApplication(int &argc, char **argv) {
     SingleApplication app(argc, argv);
 
     // Qt 6 reads every tr() source as UTF-8, so the codec step of older Qt needs no call.
+    // A second copy only hands over to the first: it needs no interface language.
+    if (app.isRunning())
+        return 0;
     QSettings store(settings::readablePath(), QSettings::IniFormat);
     installLanguage(store, QLocale::system(), platform::programLocation().folder);
 
     const QString title = QObject::tr("Orvessa");
-    if (app.isRunning())
-        return 0;
 
     Form window;
     window.setWindowTitle(title + QStringLiteral("  ") + QString::fromLatin1(versionText));

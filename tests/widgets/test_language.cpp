@@ -150,21 +150,32 @@ private slots:
             text);
     }
 
-    // What stands in the catalogue's place: "missing", "folder", "huge" (sparse, beyond 16 MiB), "seed <name>" (a
-    // catalogue of the fuzzer's corpus, made from an earlier build's), or the built catalogue with a change
+    // What stands in the catalogue's place, and the reason the user is told: "missing", "folder", "huge" (sparse,
+    // beyond 16 MiB), "seed <name>" (a catalogue of the fuzzer's corpus, made from an earlier build's), or the built
+    // catalogue with a change
     // ("byte <offset> <value>", "truncate <size>", "fill": 4096 bytes of its first byte).
     void catalogueThatCannotBeTrustedLeavesChinese_data() {
         QTest::addColumn<QString>("catalogue");
-        QTest::newRow("no catalogue") << "missing";
-        QTest::newRow("a folder in its place") << "folder";
-        QTest::newRow("beyond 16 MiB: never read") << "huge";
-        QTest::newRow("no magic") << "fill";
-        QTest::newRow("cut inside the messages") << "truncate 2000";
+        QTest::addColumn<QString>("reason");  // as the warning on standard error gives it
+        QTest::newRow("no catalogue") << "missing"
+                                      << "it is missing";
+        QTest::newRow("a folder in its place") << "folder"
+                                               << "it is not a regular file";
+        QTest::newRow("beyond 16 MiB: never read") << "huge"
+                                                   << "it is larger than any catalogue";
+        QTest::newRow("no magic") << "fill"
+                                  << "it is damaged";
+        QTest::newRow("cut inside the messages") << "truncate 2000"
+                                                 << "it is damaged";
         QTest::newRow("offset 823 0x00 -> 0xCD: a message length past the end (crashed in tr())")
-            << "seed probe_offset_823";
-        QTest::newRow("a context table of no buckets (divided by zero in tr())") << "seed contexts_no_buckets";
-        QTest::newRow("a hash-table offset past the messages") << "byte 35 255";
-        QTest::newRow("a block length past the end") << "byte 28 1";
+            << "seed probe_offset_823"
+            << "it is damaged";
+        QTest::newRow("a context table of no buckets (divided by zero in tr())") << "seed contexts_no_buckets"
+                                                                                 << "it is damaged";
+        QTest::newRow("a hash-table offset past the messages") << "byte 35 255"
+                                                               << "it is damaged";
+        QTest::newRow("a block length past the end") << "byte 28 1"
+                                                     << "it is damaged";
     }
     void catalogueThatCannotBeTrustedLeavesChinese() {
         QFETCH(QString, catalogue);
@@ -188,6 +199,10 @@ private slots:
                 bytes[change[1].toInt()] = char(change[2].toInt());
             QVERIFY(writeFile(path, bytes));
         }
+        QFETCH(QString, reason);
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(QStringLiteral("The English catalogue %1 was not used: %2. The "
+                                                                     "interface stays in Chinese.")
+                                                          .arg(QDir::toNativeSeparators(path), reason)));
         QCOMPARE(windowTextWith(QStringLiteral("language=1"), QLocale(QStringLiteral("en_US")), folder.path()),
                  QStringLiteral("清除校准"));
     }
