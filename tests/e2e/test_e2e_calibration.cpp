@@ -36,13 +36,18 @@ const Taps nineTargets{{287, 161},  {960, 161}, {1631, 161}, {287, 540}, {960, 5
                        {1631, 540}, {287, 917}, {960, 917},  {1631, 917}};
 const Taps fourTargets{{287, 161}, {1631, 161}, {287, 917}, {1631, 917}};
 
-// Pixels of pure red around @p target, where a target drawn as missed has its circle and cross.
-int redPixelsAround(const QImage &image, QPoint target) {
+// Pixels of pure red in @p area, looking at every @p step-th one.
+int redPixels(const QImage &image, const QRect &area, int step = 1) {
     int red = 0;
-    for (int y = target.y() - 32; y <= target.y() + 32; ++y)
-        for (int x = target.x() - 32; x <= target.x() + 32; ++x)
+    for (int y = area.top(); y <= area.bottom(); y += step)
+        for (int x = area.left(); x <= area.right(); x += step)
             red += image.pixelColor(x, y) == QColor(Qt::red);
     return red;
+}
+
+// Where a target drawn as missed has its circle and cross.
+int redPixelsAround(const QImage &image, QPoint target) {
+    return redPixels(image, QRect(target - QPoint(32, 32), QSize(65, 65)));
 }
 
 // The corners of a run's taps, in the order the correction takes them: top-left, top-right, bottom-right,
@@ -95,6 +100,16 @@ private:
 
     static bool frameClosedAfter(const ProgramUnderTest &program, int operations) {
         return program.record().ofKind(QStringLiteral("close")).size() == operations;
+    }
+
+    // "保存" at @p save, the "OK" box, the frame closed after its @p operations-th use, and the upload the four
+    // corner targets give.
+    static void saveAndExpectCornerBytes(Desktop &desk, const ProgramUnderTest &program, int operations,
+                                         QPoint save = saveButton) {
+        QVERIFY(desk.click(save));
+        QVERIFY2(desk.answerBox(QStringLiteral("OK"), QStringLiteral("Return")), "no \"OK\" box after saving");
+        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, operations), 10000);
+        QCOMPARE(hexBytes(program.record().reports(0x61).value(0).mid(3, 32)), coefficientBytesOnTargets);
     }
 
     // The upload went out once, as expected, the frame took it, and the frame was closed again.
@@ -251,10 +266,7 @@ private slots:
         for (int k = 0; k < 9; ++k)
             if (k != 4 || !missed)
                 QCOMPARE(redPixelsAround(image, nineTargets[k]), 0);
-        QVERIFY(desktop->click(saveButton));
-        QVERIFY2(desktop->answerBox(QStringLiteral("OK"), QStringLiteral("Return")), "no \"OK\" box after saving");
-        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, 1), 10000);
-        QCOMPARE(hexBytes(program.record().reports(0x61).value(0).mid(3, 32)), coefficientBytesOnTargets);
+        saveAndExpectCornerBytes(*desktop, program, 1);
     }
 
     // Each run starts with a fresh memory of the last touch: the user touches target 1, abandons with Escape and
@@ -300,25 +312,14 @@ private slots:
         QVERIFY(targets && cover);
         QCOMPARE(desk.geometry(targets), QRect(0, 0, 1920, 1080));
         QCOMPARE(desk.geometry(cover), QRect(1920, 0, 1280, 1024));
-        const QRect coverArea(1920, 0, 1280, 1024);
-        const auto redOnCover = [&] {
-            const QImage image = desk.screenshot();
-            int red = 0;
-            for (int y = coverArea.top(); y < coverArea.bottom(); y += 2)
-                for (int x = coverArea.left(); x < coverArea.right(); x += 2)
-                    red += image.pixelColor(x, y) == QColor(Qt::red);
-            return red;
-        };
+        const auto redOnCover = [&] { return redPixels(desk.screenshot(), QRect(1920, 0, 1280, 1024), 2); };
         QCOMPARE(redOnCover(), 0);
         QVERIFY(desk.click(QPoint(2560, 800)));
         QVERIFY(pollUntil([&] { return redOnCover() > 50; }, 10000));
 
         for (const QPoint &target : fourTargets)
             QVERIFY(desk.click(target));
-        QVERIFY(desk.click(saveButton));
-        QVERIFY2(desk.answerBox(QStringLiteral("OK"), QStringLiteral("Return")), "no \"OK\" box after saving");
-        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, 1), 10000);
-        QCOMPARE(hexBytes(program.record().reports(0x61).value(0).mid(3, 32)), coefficientBytesOnTargets);
+        saveAndExpectCornerBytes(desk, program, 1);
         QVERIFY(desk.visibleWindows(QStringLiteral("^Cover$")).isEmpty());
     }
 
@@ -377,11 +378,9 @@ private slots:
         QCOMPARE(mainWindow.size(), QSize(570, 786));
         QVERIFY(desktop->click(mainWindow.topLeft() + QPoint(190, 55) * scale));
         QVERIFY(desktop->waitForWindow(targetWindowTitle));
-        QVERIFY(tap({{287, 161}, {1631, 161}, {287, 917}, {1631, 917}}));
-        QVERIFY(desktop->click(QPoint(640, 300) * scale));  // "保存" of the 1280 x 720 logical window
-        QVERIFY2(desktop->answerBox(QStringLiteral("OK"), QStringLiteral("Return")), "no \"OK\" box after saving");
-        QTRY_VERIFY_WITH_TIMEOUT(frameClosedAfter(program, 1), 10000);
-        QCOMPARE(hexBytes(program.record().reports(0x61).value(0).mid(3, 32)), coefficientBytesOnTargets);
+        QVERIFY(tap(fourTargets));
+        // "保存" of the 1280 x 720 logical window
+        saveAndExpectCornerBytes(*desktop, program, 1, QPoint(640, 300) * scale);
     }
 
     void frameWithoutStartReplyGetsTheAffineUpload() {
