@@ -15,11 +15,8 @@
 #include "support/x_server.h"
 
 // orvessa-frame as installers run it: list, clear and mode on the virtual frame (the search's 1.5 s waits skipped
-// and recorded), verify on an Xvfb screen of its own, touched with xdotool at known offsets from its targets; the
-// desktop's view of the frame on Xvfb's own input device (which a test gives the frame's ids and matrices with
-// xinput, and monitors with xrandr), map and reset-os-correction checked on the request the X server got (RECORD)
-// and on what it holds afterwards, and the Wayland desktops through their settings: a stand-in swaymsg, GNOME's
-// key file backend, Plasma's kcminputrc.
+// and recorded); verify, the desktop's view, map and reset-os-correction on an Xvfb of their own (xdotool touches,
+// xinput and xrandr set the scene, RECORD sees the requests); the Wayland desktops through their settings files.
 
 namespace {
 
@@ -55,6 +52,7 @@ using Numbers = QList<double>;
 // The virtual frame's ids, as the X server's driver would publish them on the frame's device.
 const QStringList frameIdsProperty{"--type=int", "--format=32", "Device Product ID", "10465", "1"};
 const QString xvfbMouse = QStringLiteral("Xvfb mouse");
+const QString transformation = QStringLiteral("Coordinate Transformation Matrix");
 const Commands twoMonitors{{"LEFT", "960/254x1080/286+0+0", "screen"}, {"RIGHT", "960/254x1080/286+960+0", "none"}};
 
 // An X client tool (xinput, xrandr) on @p display; its standard output, nullopt when it failed.
@@ -266,13 +264,9 @@ private slots:
     void listForToolsCarriesWholeCharactersOnly() {
         ProgramUnderTest tool(QString(), QByteArray("[config]\nvid=\\xd800\n"), Executable::FrameTool);
         configure(tool, {{interfacesVariable, ""}});
-        QProcess *process = tool.launch({QStringLiteral("list"), QStringLiteral("--json")});
-        QVERIFY(process->waitForFinished(30000));
-        const QByteArray json = process->readAllStandardOutput();
+        const QByteArray json = runTool(tool, {QStringLiteral("list"), QStringLiteral("--json")}).out.toUtf8();
         QVERIFY2(!json.contains("\\ud8") && !json.contains("\\ud9"), json.constData());
-        const QJsonArray warnings =
-            QJsonDocument::fromJson(json).object()[QStringLiteral("settings")][QStringLiteral("warnings")].toArray();
-        QCOMPARE(warnings.first().toString(),
+        QCOMPARE(QJsonDocument::fromJson(json)[QStringLiteral("settings")][QStringLiteral("warnings")][0].toString(),
                  QStringLiteral("vid part \"\uFFFD\" is not a hexadecimal id and is ignored"));
     }
 
@@ -303,10 +297,7 @@ private slots:
             else if (QProcess::execute(QStringLiteral("mkfifo"), {path}) != 0)
                 QSKIP("no mkfifo here");
         }
-        QStringList arguments{QStringLiteral("list")};
-        if (given)
-            arguments << QStringLiteral("--settings") << path;
-        const ToolRun run = runTool(tool, arguments);
+        const ToolRun run = runTool(tool, given ? QStringList{"list", "--settings", path} : QStringList{"list"});
         // Without --settings, the file beside the executable's real path.
         const QString shown =
             given ? path
@@ -401,8 +392,6 @@ private slots:
         QTest::newRow("verify without a display")
             << QStringList{"verify"} << "verify needs a graphical session: DISPLAY is not set (Qt platform xcb)" << 4;
         QTest::newRow("map without its screen") << QStringList{"map"} << "map takes --screen N" << 64;
-        QTest::newRow("--input-device is not clear's")
-            << QStringList{"clear", "--input-device", "x"} << "--input-device is not an option of clear" << 64;
         QTest::newRow("map without a display")
             << QStringList{"map", "--screen", "0"} << "map needs a graphical session: DISPLAY is not set" << 2;
         QTest::newRow("--help") << QStringList{"--help"} << "Usage: orvessa-frame COMMAND [OPTIONS]" << 0;
@@ -486,128 +475,71 @@ private slots:
         QVERIFY(tool.record().ofKind(QStringLiteral("open")).isEmpty());  // verify never touches the frame
     }
 
-    // The desktop's view on X11: Xvfb's pointer is the frame's device, by name or by the ids a test gives it.
-    void x11View_data() {
+    // On X11, Xvfb's pointer is the frame's device, by name or by the ids a test gives it: the desktop's view, and
+    // map and reset-os-correction checked on the request the X server got and on what the device holds afterwards.
+    void x11Session_data() {
         QTest::addColumn<Commands>("monitors");
         QTest::addColumn<Commands>("properties");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("lines");
-        const QStringList byName{"list", "--input-device", xvfbMouse};
-        QTest::newRow("by name, one screen: mapped to it")
-            << Commands{} << Commands{} << byName
-            << QStringList{"desktop of 28E1:0001 (virtual-frame:0): X11 (DISPLAY=:", "  screens: screen 1920x1080+0+0",
-                           "  verdict: mapped to screen", "  verdict: no OS correction found"};
-        QTest::newRow("by name, the identity over two monitors: stretched")
-            << twoMonitors << Commands{} << byName
-            << QStringList{"  screens: LEFT 960x1080+0+0, RIGHT 960x1080+960+0",
-                           "  verdict: mapped to the whole desktop: touches on a screen of 2 land stretched",
-                           "    fix: orvessa-frame map --screen N   # N: the frame's screen, 0 to 1"};
-        QTest::newRow("by its ids, on the right monitor")
-            << twoMonitors
-            << Commands{frameIdsProperty,
-                        {"Coordinate Transformation Matrix", "0.5", "0", "0.5", "0", "1", "0", "0", "0", "1"}}
-            << QStringList{"list"}
-            << QStringList{"Device Product ID 10465, 1; Coordinate Transformation Matrix 0.5 0 0.5 0 1 0 0 0 1",
-                           "  verdict: mapped to RIGHT"};
-        QTest::newRow("a libinput calibration on top of the frame's")
-            << Commands{}
-            << Commands{frameIdsProperty,
-                        {"--type=float", "libinput Calibration Matrix", "1.02", "0", "-0.01", "0", "0.98", "0.01", "0",
-                         "0", "1"}}
-            << QStringList{"list"}
-            << QStringList{"  verdict: mapped to screen", "  verdict: an OS correction is active on top of the frame's",
-                           "    from X11: device ", "    fix: orvessa-frame reset-os-correction"};
-        QTest::newRow("no device shows the frame's ids")
-            << Commands{} << Commands{} << QStringList{"list"}
-            << QStringList{"  not read: X11: no input device shows the ids 28E1:0001 in its Device Product ID",
-                           "  verdict: mapping unknown: no X11 input device of the frame was found",
-                           "    fix: orvessa-frame list --input-device NAME"};
-    }
-    void x11View() {
-        QFETCH(Commands, monitors);
-        QFETCH(Commands, properties);
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, lines);
-        if (!xToolsInstalled())
-            QSKIP("needs Xvfb, xdotool, xinput and xrandr (scripts/install-deps.sh installs them)");
-        XServer server;
-        QVERIFY(server.start({1920, 1080}));
-        QVERIFY(prepareDesktop(server.display(), monitors, properties));
-        ProgramUnderTest tool(server.display(), QByteArray(), Executable::FrameTool);
-        configure(tool, {{interfacesVariable, "28E1:FF00:A3"}});
-        const ToolRun run = runTool(tool, arguments);
-        for (const QString &line : lines)
-            QVERIFY2(allOutput(run).contains(line), qPrintable(line + "\nnot in:" + allOutput(run)));
-        QCOMPARE(run.status, 0);
-    }
-
-    void x11ViewForTools() {
-        if (!xToolsInstalled())
-            QSKIP("needs Xvfb, xdotool, xinput and xrandr (scripts/install-deps.sh installs them)");
-        XServer server;
-        QVERIFY(server.start({1920, 1080}));
-        QVERIFY(prepareDesktop(server.display(), twoMonitors, {frameIdsProperty}));
-        ProgramUnderTest tool(server.display(), QByteArray(), Executable::FrameTool);
-        configure(tool, {{interfacesVariable, "28E1:FF00:A3"}});
-        const ToolRun run = runTool(tool, {QStringLiteral("list"), QStringLiteral("--json")});
-        const QJsonObject frame =
-            QJsonDocument::fromJson(run.out.toUtf8()).object()[QStringLiteral("desktop")].toArray()[0].toObject();
-        QCOMPARE(frame[QStringLiteral("vendorId")].toString(), QStringLiteral("28E1"));
-        QCOMPARE(frame[QStringLiteral("screens")].toArray().size(), 2);
-        const QJsonObject device = frame[QStringLiteral("devices")].toArray()[0].toObject();
-        QCOMPARE(device[QStringLiteral("system")].toString(), QStringLiteral("X11"));
-        QCOMPARE(device[QStringLiteral("mapping")][QStringLiteral("kind")].toString(), QStringLiteral("wholeDesktop"));
-        QCOMPARE(frame[QStringLiteral("verdicts")][0][QStringLiteral("verdict")].toString(),
-                 QStringLiteral("mapped to the whole desktop: touches on a screen of 2 land stretched"));
-        QCOMPARE(run.status, 0);
-    }
-
-    // map and reset-os-correction on X11: the request the X server got, and what the device holds afterwards.
-    void sessionChange_data() {
-        QTest::addColumn<Commands>("properties");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<Numbers>("requested");  // empty: nothing may be asked
-        QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("status");
-        const QString transformation = QStringLiteral("Coordinate Transformation Matrix");
+        QTest::addColumn<Numbers>("requested");  // empty: nothing may be asked
+        QTest::addColumn<QString>("property");
+        const auto row = [](const char *name, const Commands &monitors, const Commands &properties,
+                            const QStringList &arguments, const QStringList &lines, int status = 0,
+                            const Numbers &requested = {}, const QString &property = transformation) {
+            QTest::newRow(name) << monitors << properties << arguments << lines << status << requested << property;
+        };
         const QString calibration = QStringLiteral("libinput Calibration Matrix");
         const QStringList correction{"--type=float", calibration, "1.02", "0", "-0.01", "0",
                                      "0.98",         "0.01",      "0",    "0", "1"};
-        const Numbers rightHalf{0.5, 0, 0.5, 0, 1, 0, 0, 0, 1}, identity{1, 0, 0, 0, 1, 0, 0, 0, 1};
-        QTest::newRow("map: screen 1 of two, the frame by its ids")
-            << Commands{frameIdsProperty} << QStringList{"map", "--screen", "1"} << transformation << rightHalf
-            << QStringList{"Coordinate Transformation Matrix 0.5 0 0.5 0 1 0 0 0 1, covering screen 1 \"RIGHT\" "
-                           "960x1080+960+0, for this session",
-                           R"(    MatchUSBID "28e1:0001")",
-                           R"(    Option "TransformationMatrix" "0.5 0 0.5 0 1 0 0 0 1")"}
-            << 0;
-        QTest::newRow("map: the device by name")
-            << Commands{} << QStringList{"map", "--screen", "0", "--input-device", xvfbMouse} << transformation
-            << Numbers{0.5, 0, 0, 0, 1, 0, 0, 0, 1}
-            << QStringList{"covering screen 0 \"LEFT\" 960x1080+0+0", "    MatchUSBID \"28e1:0001\""} << 0;
-        QTest::newRow("map: covering the screen already, nothing is asked")
-            << Commands{frameIdsProperty, {transformation, "0.5", "0", "0.5", "0", "1", "0", "0", "0", "1"}}
-            << QStringList{"map", "--screen", "1"} << transformation << Numbers{}
-            << QStringList{"covers screen 1 \"RIGHT\" 960x1080+960+0 already"} << 0;
-        QTest::newRow("map: no device of the frame, status 2")
-            << Commands{} << QStringList{"map", "--screen", "1"} << transformation << Numbers{}
-            << QStringList{"X11: no input device shows the ids 28E1:0001"} << 2;
-        QTest::newRow("map: no screen 2, usage error")
-            << Commands{frameIdsProperty} << QStringList{"map", "--screen", "2"} << transformation << Numbers{}
-            << QStringList{"there is no screen 2 (screens 0 to 1)"} << 64;
-        QTest::newRow("reset: the session's libinput matrix back to the identity")
-            << Commands{frameIdsProperty, correction} << QStringList{"reset-os-correction"} << calibration << identity
-            << QStringList{"libinput Calibration Matrix reset to the identity for this session"} << 0;
-        QTest::newRow("reset: the identity already, nothing is asked")
-            << Commands{frameIdsProperty, {"--type=float", calibration, "1", "0", "0", "0", "1", "0", "0", "0", "1"}}
-            << QStringList{"reset-os-correction"} << calibration << Numbers{}
-            << QStringList{"libinput Calibration Matrix is the identity already"} << 0;
-        QTest::newRow("reset: a device of another driver has nothing to reset")
-            << Commands{frameIdsProperty} << QStringList{"reset-os-correction"} << calibration << Numbers{}
-            << QStringList{"X11: no device of the frame has a \"libinput Calibration Matrix\": nothing to reset"} << 0;
+        const QStringList rightHalf{transformation, "0.5", "0", "0.5", "0", "1", "0", "0", "0", "1"};
+        const QStringList byName{"list", "--input-device", xvfbMouse};
+        row("list by name, one screen: mapped to it", {}, {}, byName,
+            {"desktop of 28E1:0001 (virtual-frame:0): X11 (DISPLAY=:", "  screens: screen 1920x1080+0+0",
+             "  verdict: mapped to screen", "  verdict: no OS correction found"});
+        row("list by name, the identity over two monitors: stretched", twoMonitors, {}, byName,
+            {"  screens: LEFT 960x1080+0+0, RIGHT 960x1080+960+0",
+             "  verdict: mapped to the whole desktop: touches on a screen of 2 land stretched",
+             "    fix: orvessa-frame map --screen N   # N: the frame's screen, 0 to 1"});
+        row("list by its ids, on the right monitor", twoMonitors, {frameIdsProperty, rightHalf}, {"list"},
+            {"Device Product ID 10465, 1; Coordinate Transformation Matrix 0.5 0 0.5 0 1 0 0 0 1",
+             "  verdict: mapped to RIGHT"});
+        row("list: a libinput calibration on top of the frame's", {}, {frameIdsProperty, correction}, {"list"},
+            {"  verdict: mapped to screen", "  verdict: an OS correction is active on top of the frame's",
+             "    from X11: device ", "    fix: orvessa-frame reset-os-correction"},
+            0, {}, calibration);
+        row("list: no device shows the frame's ids", {}, {}, {"list"},
+            {"  not read: X11: no input device shows the ids 28E1:0001 in its Device Product ID",
+             "  verdict: mapping unknown: no X11 input device of the frame was found",
+             "    fix: orvessa-frame list --input-device NAME"});
+        row("map: screen 1 of two, the frame by its ids", twoMonitors, {frameIdsProperty}, {"map", "--screen", "1"},
+            {"Coordinate Transformation Matrix 0.5 0 0.5 0 1 0 0 0 1, covering screen 1 \"RIGHT\" 960x1080+960+0, "
+             "for this session",
+             R"(    MatchUSBID "28e1:0001")", R"(    Option "TransformationMatrix" "0.5 0 0.5 0 1 0 0 0 1")"},
+            0, {0.5, 0, 0.5, 0, 1, 0, 0, 0, 1});
+        row("map: the device by name", twoMonitors, {}, {"map", "--screen", "0", "--input-device", xvfbMouse},
+            {"covering screen 0 \"LEFT\" 960x1080+0+0", "    MatchUSBID \"28e1:0001\""}, 0,
+            {0.5, 0, 0, 0, 1, 0, 0, 0, 1});
+        row("map: covering the screen already, nothing is asked", twoMonitors, {frameIdsProperty, rightHalf},
+            {"map", "--screen", "1"}, {"covers screen 1 \"RIGHT\" 960x1080+960+0 already"});
+        row("map: no device of the frame, status 2", twoMonitors, {}, {"map", "--screen", "1"},
+            {"X11: no input device shows the ids 28E1:0001"}, 2);
+        row("map: no screen 2, usage error", twoMonitors, {frameIdsProperty}, {"map", "--screen", "2"},
+            {"there is no screen 2 (screens 0 to 1)"}, 64);
+        row("reset: the session's libinput matrix back to the identity", twoMonitors, {frameIdsProperty, correction},
+            {"reset-os-correction"}, {"libinput Calibration Matrix reset to the identity for this session"}, 0,
+            {1, 0, 0, 0, 1, 0, 0, 0, 1}, calibration);
+        row("reset: the identity already, nothing is asked", twoMonitors,
+            {frameIdsProperty, {"--type=float", calibration, "1", "0", "0", "0", "1", "0", "0", "0", "1"}},
+            {"reset-os-correction"}, {"libinput Calibration Matrix is the identity already"}, 0, {}, calibration);
+        row("reset: a device of another driver has nothing to reset", twoMonitors, {frameIdsProperty},
+            {"reset-os-correction"},
+            {"X11: no device of the frame has a \"libinput Calibration Matrix\": nothing to reset"}, 0, {},
+            calibration);
     }
-    void sessionChange() {
+    void x11Session() {
+        QFETCH(Commands, monitors);
         QFETCH(Commands, properties);
         QFETCH(QStringList, arguments);
         QFETCH(QString, property);
@@ -618,7 +550,7 @@ private slots:
             QSKIP("needs Xvfb, xdotool, xinput and xrandr (scripts/install-deps.sh installs them)");
         XServer server;
         QVERIFY(server.start({1920, 1080}));
-        QVERIFY(prepareDesktop(server.display(), twoMonitors, properties));
+        QVERIFY(prepareDesktop(server.display(), monitors, properties));
         const Numbers before = heldProperty(server.display(), property);
         XPropertyRecorder recorder(server.display());
         QVERIFY(recorder.isRecording());
@@ -645,6 +577,27 @@ private slots:
         }
     }
 
+    void x11ViewForTools() {
+        if (!xToolsInstalled())
+            QSKIP("needs Xvfb, xdotool, xinput and xrandr (scripts/install-deps.sh installs them)");
+        XServer server;
+        QVERIFY(server.start({1920, 1080}));
+        QVERIFY(prepareDesktop(server.display(), twoMonitors, {frameIdsProperty}));
+        ProgramUnderTest tool(server.display(), QByteArray(), Executable::FrameTool);
+        configure(tool, {{interfacesVariable, "28E1:FF00:A3"}});
+        const ToolRun run = runTool(tool, {QStringLiteral("list"), QStringLiteral("--json")});
+        const QJsonObject frame =
+            QJsonDocument::fromJson(run.out.toUtf8()).object()[QStringLiteral("desktop")].toArray()[0].toObject();
+        QCOMPARE(frame[QStringLiteral("vendorId")].toString(), QStringLiteral("28E1"));
+        QCOMPARE(frame[QStringLiteral("screens")].toArray().size(), 2);
+        const QJsonObject device = frame[QStringLiteral("devices")].toArray()[0].toObject();
+        QCOMPARE(device[QStringLiteral("system")].toString(), QStringLiteral("X11"));
+        QCOMPARE(device[QStringLiteral("mapping")][QStringLiteral("kind")].toString(), QStringLiteral("wholeDesktop"));
+        QCOMPARE(frame[QStringLiteral("verdicts")][0][QStringLiteral("verdict")].toString(),
+                 QStringLiteral("mapped to the whole desktop: touches on a screen of 2 land stretched"));
+        QCOMPARE(run.status, 0);
+    }
+
     // Desktops that place touches themselves, read through their own settings; map and reset-os-correction print
     // their steps and change nothing.
     void otherDesktops_data() {
@@ -652,75 +605,62 @@ private slots:
         QTest::addColumn<Files>("files");  // "bin/": beside the stand-in tools, "config/": XDG_CONFIG_HOME
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("lines");
+        const auto row = [](const char *name, const Variables &session, const Files &files,
+                            const QStringList &arguments, const QStringList &lines) {
+            QTest::newRow(name) << session << files << arguments << lines;
+        };
         const Variables sway{{"WAYLAND_DISPLAY", "wayland-test"}, {"SWAYSOCK", "/nonexistent/sway.sock"}};
         const Variables gnome{
             {"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_CURRENT_DESKTOP", "GNOME"}, {"GSETTINGS_BACKEND", "keyfile"}};
         const Variables plasma{{"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_CURRENT_DESKTOP", "KDE"}};
         const QByteArray mapped = "input 10465:1:Virtual_touch_frame map_to_output Orvessa-B\n";
-        const QString swayDevice = QStringLiteral(
-            R"(  sway "Virtual touch frame": identifier 10465:1:Virtual_touch_frame, type touch; calibration_matrix 1.02 )"
-            "0 -0.01 0 0.98 0.01; map_to_output Orvessa-B (configuration)");
-        QTest::newRow("sway: map_to_output of the frame, a calibration_matrix of its own")
-            << sway << swayFiles(mapped) << QStringList{"list"}
-            << QStringList{"desktop of 28E1:0001 (virtual-frame:0): sway (Wayland)",
-                           "  screens: Orvessa-A 1920x1080+0+0, Orvessa-B 1920x1080+1920+0", swayDevice,
-                           "  verdict: mapped to Orvessa-B",
-                           "  verdict: an OS correction is active on top of the frame's"};
-        QTest::newRow("sway: every touch device in an input block, no correction")
-            << sway
-            << swayFiles("input type:touch {\n    map_to_output Orvessa-A\n}\n",
-                         QByteArray(swayInputs).replace("1.02, 0, -0.01, 0, 0.98, 0.01", "1, 0, 0, 0, 1, 0"))
-            << QStringList{"list"}
-            << QStringList{"  verdict: mapped to Orvessa-A", "  verdict: no OS correction found"};
-        QTest::newRow("sway: no map_to_output, two outputs: stretched")
-            << sway << swayFiles("") << QStringList{"list"}
-            << QStringList{"  verdict: mapped to the whole desktop: touches on a screen of 2 land stretched"};
-        QTest::newRow("sway: map prints the lines for now and for good")
-            << sway << swayFiles(mapped) << QStringList{"map", "--screen", "0"}
-            << QStringList{"sway places the touches itself: nothing is changed here",
-                           "\nswaymsg input \"10465:1:Virtual_touch_frame\" map_to_output Orvessa-A\n",
-                           "\ninput \"10465:1:Virtual_touch_frame\" map_to_output Orvessa-A\n"};
-        QTest::newRow("sway: reset-os-correction names where the correction comes from")
-            << sway << swayFiles(mapped) << QStringList{"reset-os-correction"}
-            << QStringList{
-                   "the session is sway (Wayland), whose correction is not changed from here; nothing is changed",
-                   "\n  sway \"Virtual touch frame\": calibration_matrix 1.02 0 -0.01 0 0.98 0.01\n"};
+        row("sway: map_to_output of the frame, a calibration_matrix of its own", sway, swayFiles(mapped), {"list"},
+            {"desktop of 28E1:0001 (virtual-frame:0): sway (Wayland)",
+             "  screens: Orvessa-A 1920x1080+0+0, Orvessa-B 1920x1080+1920+0",
+             R"(  sway "Virtual touch frame": identifier 10465:1:Virtual_touch_frame, type touch; calibration_matrix )"
+             "1.02 0 -0.01 0 0.98 0.01; map_to_output Orvessa-B (configuration)",
+             "  verdict: mapped to Orvessa-B", "  verdict: an OS correction is active on top of the frame's"});
+        row("sway: every touch device in an input block, no correction", sway,
+            swayFiles("input type:touch {\n    map_to_output Orvessa-A\n}\n",
+                      QByteArray(swayInputs).replace("1.02, 0, -0.01, 0, 0.98, 0.01", "1, 0, 0, 0, 1, 0")),
+            {"list"}, {"  verdict: mapped to Orvessa-A", "  verdict: no OS correction found"});
+        row("sway: no map_to_output, two outputs: stretched", sway, swayFiles(""), {"list"},
+            {"  verdict: mapped to the whole desktop: touches on a screen of 2 land stretched"});
+        row("sway: map prints the lines for now and for good", sway, swayFiles(mapped), {"map", "--screen", "0"},
+            {"sway places the touches itself: nothing is changed here",
+             "\nswaymsg input \"10465:1:Virtual_touch_frame\" map_to_output Orvessa-A\n",
+             "\ninput \"10465:1:Virtual_touch_frame\" map_to_output Orvessa-A\n"});
+        row("sway: reset-os-correction names where the correction comes from", sway, swayFiles(mapped),
+            {"reset-os-correction"},
+            {"the session is sway (Wayland), whose correction is not changed from here; nothing is changed",
+             "\n  sway \"Virtual touch frame\": calibration_matrix 1.02 0 -0.01 0 0.98 0.01\n"});
         const Files keyfile{{"config/glib-2.0/settings/keyfile",
                              "[org/gnome/desktop/peripherals/touchscreens/28e1:0001]\n"
                              "output=['DEL', 'DELL U2415', '7MT0183']\n"}};
-        QTest::newRow("GNOME: a monitor no connector shows")
-            << gnome << keyfile << QStringList{"list"}
-            << QStringList{"  GNOME touchscreen 28e1:0001: output ['DEL', 'DELL U2415', '7MT0183']",
-                           "  verdict: mapping unknown: set to the monitor DEL / DELL U2415 / 7MT0183, which no "
-                           "connector in /sys/class/drm shows; GNOME then picks one itself"};
-        QTest::newRow("GNOME: no output set")
-            << gnome << Files{} << QStringList{"list"}
-            << QStringList{
-                   "  verdict: mapping unknown: no output set: GNOME picks one itself (the built-in screen, or "
-                   "one of the frame's size)"};
-        QTest::newRow("GNOME: map prints the gsettings command")
-            << gnome << Files{} << QStringList{"map", "--screen", "1"}
-            << QStringList{
-                   "\ngsettings set org.gnome.desktop.peripherals.touchscreen:/org/gnome/desktop/peripherals/"
-                   "touchscreens/28e1:0001/ output \"['VENDOR', 'PRODUCT', 'SERIAL']\"\n",
-                   "/sys/class/drm has none for Orvessa-B"};
+        row("GNOME: a monitor no connector shows", gnome, keyfile, {"list"},
+            {"  GNOME touchscreen 28e1:0001: output ['DEL', 'DELL U2415', '7MT0183']",
+             "  verdict: mapping unknown: set to the monitor DEL / DELL U2415 / 7MT0183, which no connector in "
+             "/sys/class/drm shows; GNOME then picks one itself"});
+        row("GNOME: no output set", gnome, {}, {"list"},
+            {"  verdict: mapping unknown: no output set: GNOME picks one itself (the built-in screen, or one of the "
+             "frame's size)"});
+        row("GNOME: map prints the gsettings command", gnome, {}, {"map", "--screen", "1"},
+            {"\ngsettings set org.gnome.desktop.peripherals.touchscreen:/org/gnome/desktop/peripherals/touchscreens/"
+             "28e1:0001/ output \"['VENDOR', 'PRODUCT', 'SERIAL']\"\n",
+             "/sys/class/drm has none for Orvessa-B"});
         const Files kcminputrc{{"config/kcminputrc",
                                 "[Libinput][10465][1][Virtual touch frame]\nOutputName=Orvessa-B\n"
                                 "CalibrationMatrix=1,0,0.01,0,0,1,0,0,0,0,1,0,0,0,0,1\n"}};
-        QTest::newRow("Plasma: OutputName and a CalibrationMatrix")
-            << plasma << kcminputrc << QStringList{"list"}
-            << QStringList{"  Plasma \"Virtual touch frame\": OutputName=Orvessa-B; CalibrationMatrix=1,0,0.01,",
-                           "  verdict: mapped to Orvessa-B",
-                           "  verdict: an OS correction is active on top of the frame's"};
-        QTest::newRow("Plasma: map prints the kcminputrc group")
-            << plasma << kcminputrc << QStringList{"map", "--screen", "0"}
-            << QStringList{"\n[Libinput][10465][1][Virtual touch frame]\nOutputName=Orvessa-A\n"};
-        QTest::newRow("no graphical session")
-            << Variables{} << Files{} << QStringList{"list"}
-            << QStringList{"desktop of 28E1:0001 (virtual-frame:0): no graphical session",
-                           "  not read: no graphical session: neither DISPLAY nor WAYLAND_DISPLAY is set",
-                           "  verdict: mapping unknown: nothing read in this session (no graphical session) says "
-                           "where its touches go"};
+        row("Plasma: OutputName and a CalibrationMatrix", plasma, kcminputrc, {"list"},
+            {"  Plasma \"Virtual touch frame\": OutputName=Orvessa-B; CalibrationMatrix=1,0,0.01,",
+             "  verdict: mapped to Orvessa-B", "  verdict: an OS correction is active on top of the frame's"});
+        row("Plasma: map prints the kcminputrc group", plasma, kcminputrc, {"map", "--screen", "0"},
+            {"\n[Libinput][10465][1][Virtual touch frame]\nOutputName=Orvessa-A\n"});
+        row("no graphical session", {}, {}, {"list"},
+            {"desktop of 28E1:0001 (virtual-frame:0): no graphical session",
+             "  not read: no graphical session: neither DISPLAY nor WAYLAND_DISPLAY is set",
+             "  verdict: mapping unknown: nothing read in this session (no graphical session) says where its touches "
+             "go"});
     }
     void otherDesktops() {
         QFETCH(Variables, session);
@@ -730,8 +670,7 @@ private slots:
         ProgramUnderTest tool(QString(), QByteArray(), Executable::FrameTool);
         configure(tool, {{interfacesVariable, "28E1:FF00:A3"}});
         QTemporaryDir folder;
-        const QString bin = folder.filePath(QStringLiteral("bin"));
-        QDir().mkpath(bin);
+        files.insert(QStringLiteral("screens.json"), offscreenScreens);
         for (auto file = files.cbegin(); file != files.cend(); ++file) {
             const QString path = file.key().startsWith(QLatin1String("config/"))
                                      ? tool.configFolder() + file.key().mid(6)
@@ -742,11 +681,9 @@ private slots:
             out.close();
             QVERIFY(out.setPermissions(out.permissions() | QFileDevice::ExeOwner));
         }
-        QFile screens(folder.filePath(QStringLiteral("screens.json")));
-        QVERIFY(screens.open(QIODevice::WriteOnly) && screens.write(offscreenScreens) > 0);
-        screens.close();
-        tool.setVariable(QStringLiteral("PATH"), bin + u':' + qEnvironmentVariable("PATH"));
-        tool.setVariable(QStringLiteral("QT_QPA_PLATFORM"), "offscreen:configfile=" + screens.fileName());
+        tool.setVariable(QStringLiteral("PATH"),
+                         folder.filePath(QStringLiteral("bin:")) + qEnvironmentVariable("PATH"));
+        tool.setVariable(QStringLiteral("QT_QPA_PLATFORM"), "offscreen:configfile=" + folder.filePath("screens.json"));
         for (auto variable = session.cbegin(); variable != session.cend(); ++variable)
             tool.setVariable(variable.key(), variable.value());
 

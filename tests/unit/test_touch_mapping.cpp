@@ -16,13 +16,6 @@ Q_DECLARE_METATYPE(Matrix3)
 Q_DECLARE_METATYPE(Orientation)
 Q_DECLARE_METATYPE(Screens)
 
-namespace {
-
-const Screens twoSideBySide{{QStringLiteral("HDMI-1"), {0, 0, 1920, 1080}},
-                            {QStringLiteral("HDMI-2"), {1920, 0, 1920, 1080}}};
-
-}  // namespace
-
 class TestTouchMapping : public QObject {
     Q_OBJECT
 
@@ -33,33 +26,26 @@ private slots:
         QTest::addColumn<QRect>("region");  // empty: no region a screen layout gives
         QTest::addColumn<Orientation>("orientation");
         const QSize one(1920, 1080), two(3840, 1080), three(5760, 1080);
-        QTest::newRow("identity on one screen: all of it")
-            << platform::identityMatrix << one << QRect(0, 0, 1920, 1080) << Orientation{};
-        QTest::newRow("right of two screens")
-            << Matrix3{0.5, 0, 0.5, 0, 1, 0, 0, 0, 1} << two << QRect(1920, 0, 1920, 1080) << Orientation{};
-        QTest::newRow("middle of three screens, as floats hold a third")
-            << Matrix3{0.333333f, 0, 0.333333f, 0, 1, 0, 0, 0, 1} << three << QRect(1920, 0, 1920, 1080)
-            << Orientation{};
-        QTest::newRow("lower of two stacked screens of different sizes")
-            << Matrix3{1280.0 / 1920, 0, 0, 0, 1024.0 / 2104, 1080.0 / 2104, 0, 0, 1} << QSize(1920, 2104)
-            << QRect(0, 1080, 1280, 1024) << Orientation{};
-        QTest::newRow("left of two, the frame turned clockwise")
-            << Matrix3{0, -0.5, 0.5, 1, 0, 0, 0, 0, 1} << two << QRect(0, 0, 1920, 1080)
-            << Orientation{Turn::RotatedRight, false};
-        QTest::newRow("upside down") << Matrix3{-1, 0, 1, 0, -1, 1, 0, 0, 1} << one << QRect(0, 0, 1920, 1080)
-                                     << Orientation{Turn::Inverted, false};
-        QTest::newRow("right of two, mirrored") << Matrix3{-0.5, 0, 1, 0, 1, 0, 0, 0, 1} << two
-                                                << QRect(1920, 0, 1920, 1080) << Orientation{Turn::Normal, true};
-        QTest::newRow("left of two, mirrored and turned anticlockwise")
-            << Matrix3{0, 0.5, 0, 1, 0, 0, 0, 0, 1} << two << QRect(0, 0, 1920, 1080)
-            << Orientation{Turn::RotatedLeft, true};
-        QTest::newRow("the last entry scales everything")
-            << Matrix3{1, 0, 0, 0, 1, 0, 0, 0, 2} << one << QRect(0, 0, 960, 540) << Orientation{};
-        QTest::newRow("a perspective row is no screen")
-            << Matrix3{1, 0, 0, 0, 1, 0, 0.1, 0, 1} << one << QRect() << Orientation{};
-        QTest::newRow("a shear is no screen")
-            << Matrix3{1, 0.2, 0, 0, 1, 0, 0, 0, 1} << one << QRect() << Orientation{};
-        QTest::newRow("all zero is no screen") << Matrix3{} << one << QRect() << Orientation{};
+        const auto row = [](const char *name, const Matrix3 &matrix, QSize desktop, QRect region,
+                            Orientation orientation = {}) {
+            QTest::newRow(name) << matrix << desktop << region << orientation;
+        };
+        row("identity on one screen: all of it", platform::identityMatrix, one, {0, 0, 1920, 1080});
+        row("right of two screens", {0.5, 0, 0.5, 0, 1, 0, 0, 0, 1}, two, {1920, 0, 1920, 1080});
+        row("middle of three screens, as floats hold a third", {0.333333f, 0, 0.333333f, 0, 1, 0, 0, 0, 1}, three,
+            {1920, 0, 1920, 1080});
+        row("lower of two stacked screens of different sizes",
+            {1280.0 / 1920, 0, 0, 0, 1024.0 / 2104, 1080.0 / 2104, 0, 0, 1}, {1920, 2104}, {0, 1080, 1280, 1024});
+        row("left of two, the frame turned clockwise", {0, -0.5, 0.5, 1, 0, 0, 0, 0, 1}, two, {0, 0, 1920, 1080},
+            {Turn::RotatedRight, false});
+        row("upside down", {-1, 0, 1, 0, -1, 1, 0, 0, 1}, one, {0, 0, 1920, 1080}, {Turn::Inverted, false});
+        row("right of two, mirrored", {-0.5, 0, 1, 0, 1, 0, 0, 0, 1}, two, {1920, 0, 1920, 1080}, {Turn::Normal, true});
+        row("left of two, mirrored and turned anticlockwise", {0, 0.5, 0, 1, 0, 0, 0, 0, 1}, two, {0, 0, 1920, 1080},
+            {Turn::RotatedLeft, true});
+        row("the last entry scales everything", {1, 0, 0, 0, 1, 0, 0, 0, 2}, one, {0, 0, 960, 540});
+        row("a perspective row is no screen", {1, 0, 0, 0, 1, 0, 0.1, 0, 1}, one, {});
+        row("a shear is no screen", {1, 0.2, 0, 0, 1, 0, 0, 0, 1}, one, {});
+        row("all zero is no screen", {}, one, {});
     }
     void coveredRegion() {
         QFETCH(Matrix3, matrix);
@@ -107,25 +93,25 @@ private slots:
         QTest::addColumn<QString>("screen");
         QTest::addColumn<int>("count");
         const Screens one{{QStringLiteral("eDP-1"), {0, 0, 1920, 1080}}};
+        const Screens twoSideBySide{{QStringLiteral("HDMI-1"), {0, 0, 1920, 1080}},
+                                    {QStringLiteral("HDMI-2"), {1920, 0, 1920, 1080}}};
         const Screens three = twoSideBySide + Screens{{QStringLiteral("DP-1"), {3840, 0, 1920, 1080}}};
-        const auto screen = int(TouchMapping::Kind::Screen), whole = int(TouchMapping::Kind::WholeDesktop);
-        const auto elsewhere = int(TouchMapping::Kind::Elsewhere);
-        QTest::newRow("the one screen") << QRect(0, 0, 1920, 1080) << one << QSize(1920, 1080) << screen << "eDP-1"
-                                        << 0;
-        QTest::newRow("all of two screens: the whole desktop")
-            << QRect(0, 0, 3840, 1080) << twoSideBySide << QSize(3840, 1080) << whole << "" << 2;
-        QTest::newRow("all of three screens")
-            << QRect(0, 0, 5760, 1080) << three << QSize(5760, 1080) << whole << "" << 3;
-        QTest::newRow("a pixel of rounding still names the screen")
-            << QRect(1919, 0, 1921, 1081) << twoSideBySide << QSize(3840, 1080) << screen << "HDMI-2" << 0;
-        QTest::newRow("the root window around screens of different heights is the whole desktop")
-            << QRect(0, 0, 3840, 1200)
-            << Screens{{QStringLiteral("A"), {0, 0, 1920, 1080}}, {QStringLiteral("B"), {1920, 0, 1920, 1200}}}
-            << QSize(3840, 1200) << whole << "" << 2;
-        QTest::newRow("across the border of two screens")
-            << QRect(960, 0, 1920, 1080) << twoSideBySide << QSize(3840, 1080) << elsewhere << "" << 0;
-        QTest::newRow("two screens of three")
-            << QRect(0, 0, 3840, 1080) << three << QSize(5760, 1080) << elsewhere << "" << 0;
+        using Kind = TouchMapping::Kind;
+        const auto row = [](const char *name, QRect region, const Screens &screens, QSize desktop, Kind kind,
+                            const char *screen = "", int count = 0) {
+            QTest::newRow(name) << region << screens << desktop << int(kind) << QString::fromLatin1(screen) << count;
+        };
+        row("the one screen", {0, 0, 1920, 1080}, one, {1920, 1080}, Kind::Screen, "eDP-1");
+        row("all of two screens: the whole desktop", {0, 0, 3840, 1080}, twoSideBySide, {3840, 1080},
+            Kind::WholeDesktop, "", 2);
+        row("all of three screens", {0, 0, 5760, 1080}, three, {5760, 1080}, Kind::WholeDesktop, "", 3);
+        row("a pixel of rounding still names the screen", {1919, 0, 1921, 1081}, twoSideBySide, {3840, 1080},
+            Kind::Screen, "HDMI-2");
+        row("the root window around screens of different heights is the whole desktop", {0, 0, 3840, 1200},
+            {{QStringLiteral("A"), {0, 0, 1920, 1080}}, {QStringLiteral("B"), {1920, 0, 1920, 1200}}}, {3840, 1200},
+            Kind::WholeDesktop, "", 2);
+        row("across the border of two screens", {960, 0, 1920, 1080}, twoSideBySide, {3840, 1080}, Kind::Elsewhere);
+        row("two screens of three", {0, 0, 3840, 1080}, three, {5760, 1080}, Kind::Elsewhere);
     }
     void nameRegion() {
         QFETCH(QRect, region);
@@ -145,16 +131,14 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("same");
-        QTest::newRow("the kernel's HDMI-A-1 is Xorg's HDMI-1") << "HDMI-A-1"
-                                                                << "HDMI-1" << true;
-        QTest::newRow("HDMI-B is another connector") << "HDMI-B-1"
-                                                     << "HDMI-1" << false;
-        QTest::newRow("another number") << "HDMI-1"
-                                        << "HDMI-2" << false;
-        QTest::newRow("DP as it is") << "DP-1"
-                                     << "DP-1" << true;
-        QTest::newRow("no name is no output") << ""
-                                              << "" << false;
+        const auto row = [](const char *name, const char *a, const char *b, bool same) {
+            QTest::newRow(name) << QString::fromLatin1(a) << QString::fromLatin1(b) << same;
+        };
+        row("the kernel's HDMI-A-1 is Xorg's HDMI-1", "HDMI-A-1", "HDMI-1", true);
+        row("HDMI-B is another connector", "HDMI-B-1", "HDMI-1", false);
+        row("another number", "HDMI-1", "HDMI-2", false);
+        row("DP as it is", "DP-1", "DP-1", true);
+        row("no name is no output", "", "", false);
     }
     void sameOutput() {
         QFETCH(QString, a);
@@ -166,22 +150,18 @@ private slots:
 
     // Only the parts that place touches in the session count for the mapping; a correction counts wherever it is.
     void judgement() {
-        platform::DesktopView view;
         platform::DesktopDevice x11{QStringLiteral("X11"), QStringLiteral("device 12"), {}, true, {}, {}, {}};
         x11.mapping.kind = TouchMapping::Kind::WholeDesktop;
         x11.mapping.screenCount = 2;
-        platform::DesktopDevice sibling = x11;
+        platform::DesktopDevice sibling = x11;  // the same mapping again counts once
         sibling.name = QStringLiteral("device 13");
         platform::DesktopDevice gnome{QStringLiteral("GNOME"), QStringLiteral("touchscreen"), {}, false, {}, {}, {}};
         gnome.mapping.kind = TouchMapping::Kind::Screen;
         gnome.mapping.screen = QStringLiteral("HDMI-1");
-        platform::DesktopDevice udev{QStringLiteral("udev"),
-                                     QStringLiteral("/dev/input/event5"),
-                                     {},
-                                     false,
-                                     {},
-                                     QStringLiteral("LIBINPUT_CALIBRATION_MATRIX=1.1 0 0 0 1 0"),
-                                     {}};
+        platform::DesktopDevice udev{
+            QStringLiteral("udev"), QStringLiteral("/dev/input/event5"), {}, false, {}, {}, {}};
+        udev.correction = QStringLiteral("LIBINPUT_CALIBRATION_MATRIX=1.1 0 0 0 1 0");
+        platform::DesktopView view;
         view.devices = {x11, sibling, gnome, udev};
         const platform::DesktopJudgement judged = platform::judgeDesktop(view);
         QCOMPARE(judged.mappings.size(), 1);
