@@ -18,7 +18,7 @@ constexpr std::uint8_t fromClient = 1;
 constexpr std::uint8_t endOfData = 5;
 
 template <typename T>
-std::uint32_t read32(const QByteArray &bytes, int offset) {
+T read32(const QByteArray &bytes, int offset) {
     T value{};
     std::memcpy(&value, bytes.constData() + offset, sizeof value);
     return value;
@@ -132,24 +132,15 @@ QList<XPropertyRecorder::Change> XPropertyRecorder::changes(int atLeast, int tim
                                   [&] { return m_state->requests.size() >= atLeast; });
         requests = m_state->requests;
     }
-    // XIChangeProperty: opcodes, length, device (16 bits), mode, format, property, type, item count, items.
+    // XIChangeProperty: opcodes, length, device (16 bits), mode, format (byte 7), property, type, item count, items.
     QList<Change> changes;
     for (const QByteArray &request : requests) {
         Change change;
-        change.device = std::uint8_t(request[4]) | std::uint8_t(request[5]) << 8;
         change.property = m_state->atomName(read32<std::uint32_t>(request, 8));
         change.type = m_state->atomName(read32<std::uint32_t>(request, 12));
         const std::uint32_t count = read32<std::uint32_t>(request, 16);
-        for (std::uint32_t i = 0; i < count && 20 + 4 * int(i) + 4 <= request.size() && request[7] == 32; ++i) {
-            const int offset = 20 + 4 * int(i);
-            if (change.type == QLatin1String("FLOAT")) {
-                float value = 0;
-                std::memcpy(&value, request.constData() + offset, sizeof value);
-                change.items << value;
-            } else {
-                change.items << double(std::int32_t(read32<std::uint32_t>(request, offset)));
-            }
-        }
+        for (std::uint32_t i = 0; i < count && 20 + 4 * int(i) + 4 <= request.size() && request[7] == 32; ++i)
+            change.items << read32<float>(request, 20 + 4 * int(i));
         changes << change;
     }
     return changes;

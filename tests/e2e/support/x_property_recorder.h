@@ -13,10 +13,9 @@ class XPropertyRecorder {
 public:
     /// One request as the client sent it.
     struct Change {
-        int device = 0;
         QString property;       ///< the property's name, "Coordinate Transformation Matrix"
         QString type;           ///< the type's name, "FLOAT" or "INTEGER"
-        QVector<double> items;  ///< 32-bit items, as floats when the type is FLOAT
+        QVector<double> items;  ///< 32-bit items read as floats (the matrices' type)
     };
 
     /// Starts recording on @p display; isRecording() tells whether it could.
