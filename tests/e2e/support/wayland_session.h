@@ -18,7 +18,7 @@ struct WaylandView {
     qint64 pid = 0;
 };
 
-/// A Wayland desktop of the test's own: sway on its headless back end with the outputs of @p outputCommands, no
+/// A Wayland desktop of the test's own: sway on its headless back end with the outputs its configuration sets, no
 /// input devices but a virtual pointer (tests/e2e/wayland/wayland_input) and virtual keyboards (wtype). sway
 /// refuses to run as root: as root it runs as nobody (setpriv) in a private 0700 runtime folder, which root's
 /// programs reach through the absolute socket path in WAYLAND_DISPLAY.
