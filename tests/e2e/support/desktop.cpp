@@ -31,6 +31,24 @@ bool pollUntil(const std::function<bool()> &condition, int timeoutMs) {
     return true;
 }
 
+std::optional<QByteArray> runClient(const QString &variable, const QString &value, const QString &program,
+                                    const QStringList &arguments, int timeoutMs) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(variable, value);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForStarted(5000) ||
+        !pollUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return std::nullopt;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return process.readAllStandardOutput();
+}
+
 bool Desktop::xdotool(const QStringList &arguments, QString *output) const {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -48,18 +66,10 @@ bool Desktop::xdotool(const QStringList &arguments, QString *output) const {
 }
 
 QImage Desktop::screenshot() const {
-    QProcess import;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), m_display);
-    import.setProcessEnvironment(environment);
-    import.start(QStringLiteral("import"), {QStringLiteral("-silent"), QStringLiteral("-window"),
-                                            QStringLiteral("root"), QStringLiteral("png:-")});
-    if (!import.waitForFinished(20000)) {
-        import.kill();
-        import.waitForFinished(1000);
-        return {};
-    }
-    return QImage::fromData(import.readAllStandardOutput(), "PNG");
+    const std::optional<QByteArray> png = runClient(
+        QStringLiteral("DISPLAY"), m_display, QStringLiteral("import"),
+        {QStringLiteral("-silent"), QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")}, 20000);
+    return QImage::fromData(png.value_or(QByteArray()), "PNG");
 }
 
 QList<WindowId> Desktop::visibleWindows(const QString &titlePattern) const {

@@ -8,12 +8,19 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 /// An X window id as xdotool prints it; 0 is no window.
 using WindowId = quint32;
 
 /// Runs the event loop in short steps until @p condition holds or @p timeoutMs passed; the result of the last check.
 bool pollUntil(const std::function<bool()> &condition, int timeoutMs);
+
+/// Runs the client tool @p program with @p arguments and @p variable (DISPLAY, WAYLAND_DISPLAY, ...) set to @p value,
+/// the event loop running meanwhile (the program under test may ask something of the test's own process); its
+/// standard output, nullopt when it did not end with status 0 within @p timeoutMs.
+std::optional<QByteArray> runClient(const QString &variable, const QString &value, const QString &program,
+                                    const QStringList &arguments, int timeoutMs = 10000);
 
 /// The X display as a user meets it, driven from outside with xdotool: windows found by title, clicks at screen
 /// positions, keys. There is no window manager: titles are the windows' own, and Qt gives the focus to the windows

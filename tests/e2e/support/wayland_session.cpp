@@ -34,7 +34,6 @@ void collectViews(const QJsonObject &node, const QString &output, qint64 pid, QL
                              here,
                              window.translated(rect.topLeft()),
                              node.value(QStringLiteral("focused")).toBool(),
-                             node.value(QStringLiteral("urgent")).toBool(),
                              node.value(QStringLiteral("fullscreen_mode")).toInt() != 0,
                              pid};
     }
@@ -83,10 +82,10 @@ bool WaylandSession::start(const QString &configuration) {
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
         if (::chown(QFile::encodeName(runtime).constData(), unprivilegedId, unprivilegedId) != 0)
             return false;
-        arguments.prepend(program);
-        arguments.prepend(QStringLiteral("--clear-groups"));
-        arguments.prepend(QStringLiteral("--regid=%1").arg(unprivilegedId));
-        arguments.prepend(QStringLiteral("--reuid=%1").arg(unprivilegedId));
+        arguments =
+            QStringList{QStringLiteral("--reuid=%1").arg(unprivilegedId),
+                        QStringLiteral("--regid=%1").arg(unprivilegedId), QStringLiteral("--clear-groups"), program} +
+            arguments;
         program = QStringLiteral("setpriv");
     }
     QProcessEnvironment environment;
@@ -114,42 +113,24 @@ bool WaylandSession::start(const QString &configuration) {
         15000);
     if (!ready)
         return false;
-    m_input.setProcessEnvironment(clientEnvironment());
+    QProcessEnvironment inputEnvironment = QProcessEnvironment::systemEnvironment();
+    inputEnvironment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_display);
+    m_input.setProcessEnvironment(inputEnvironment);
     m_input.start(QStringLiteral(ORVESSA_WAYLAND_INPUT), {});
     return m_input.waitForStarted(5000) && m_input.waitForReadyRead(5000) && m_input.readLine().trimmed() == "ready";
 }
 
-QProcessEnvironment WaylandSession::clientEnvironment() const {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_display);
-    environment.insert(QStringLiteral("SWAYSOCK"), m_swaySocket);
-    return environment;
-}
-
 bool WaylandSession::command(const QString &command) const {
-    QProcess swaymsg;
-    swaymsg.setProcessEnvironment(clientEnvironment());
-    swaymsg.start(QStringLiteral("swaymsg"), {QStringLiteral("-s"), m_swaySocket, command});
-    return swaymsg.waitForFinished(10000) && swaymsg.exitStatus() == QProcess::NormalExit && swaymsg.exitCode() == 0;
+    return runClient(QStringLiteral("WAYLAND_DISPLAY"), m_display, QStringLiteral("swaymsg"),
+                     {QStringLiteral("-s"), m_swaySocket, command})
+        .has_value();
 }
 
 QJsonObject WaylandSession::tree() const {
-    QProcess swaymsg;
-    swaymsg.start(QStringLiteral("swaymsg"), {QStringLiteral("-s"), m_swaySocket, QStringLiteral("-r"),
-                                              QStringLiteral("-t"), QStringLiteral("get_tree")});
-    if (!swaymsg.waitForFinished(10000))
-        return {};
-    return QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).object();
-}
-
-QList<QPair<QString, QRect>> WaylandSession::outputs() const {
-    QList<QPair<QString, QRect>> outputs;
-    for (const QJsonValue node : tree().value(QStringLiteral("nodes")).toArray()) {
-        const QString name = node.toObject().value(QStringLiteral("name")).toString();
-        if (!name.startsWith(QLatin1String("__")))
-            outputs << qMakePair(name, rectOf(node.toObject().value(QStringLiteral("rect")).toObject()));
-    }
-    return outputs;
+    const std::optional<QByteArray> tree = runClient(
+        QStringLiteral("WAYLAND_DISPLAY"), m_display, QStringLiteral("swaymsg"),
+        {QStringLiteral("-s"), m_swaySocket, QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_tree")});
+    return QJsonDocument::fromJson(tree.value_or(QByteArray())).object();
 }
 
 QList<WaylandView> WaylandSession::views(qint64 pid) const {
@@ -175,14 +156,7 @@ WaylandView WaylandSession::waitForView(qint64 pid, const QString &titlePattern,
 }
 
 bool WaylandSession::waitUntilGone(qint64 pid, const QString &titlePattern, int timeoutMs) const {
-    const QRegularExpression title(titlePattern);
-    return pollUntil(
-        [&] {
-            const QList<WaylandView> all = views(pid);
-            return std::none_of(all.cbegin(), all.cend(),
-                                [&](const WaylandView &view) { return title.match(view.title).hasMatch(); });
-        },
-        timeoutMs);
+    return pollUntil([&] { return waitForView(pid, titlePattern, 0).pid == 0; }, timeoutMs);
 }
 
 QString WaylandSession::ask(const QString &line) {
@@ -193,10 +167,11 @@ QString WaylandSession::ask(const QString &line) {
 }
 
 bool WaylandSession::click(QPoint position, int subdivision) {
-    QRect layout;
-    for (const auto &output : outputs())
-        layout |= output.second;
     // The position is a fraction of the layout's bounding box, which starts at (0, 0) here.
+    QRect layout;
+    for (const QJsonValue output : tree().value(QStringLiteral("nodes")).toArray())
+        if (!output.toObject().value(QStringLiteral("name")).toString().startsWith(QLatin1String("__")))
+            layout |= rectOf(output.toObject().value(QStringLiteral("rect")).toObject());
     const QString line = QStringLiteral("click %1 %2 %3 %4")
                              .arg(position.x())
                              .arg(position.y())
@@ -207,10 +182,9 @@ bool WaylandSession::click(QPoint position, int subdivision) {
 
 bool WaylandSession::key(const QString &key) const {
     // wtype makes a keyboard for each call; the pause lets the program bind it before the key arrives.
-    QProcess wtype;
-    wtype.setProcessEnvironment(clientEnvironment());
-    wtype.start(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"), key});
-    return wtype.waitForFinished(10000) && wtype.exitCode() == 0;
+    return runClient(QStringLiteral("WAYLAND_DISPLAY"), m_display, QStringLiteral("wtype"),
+                     {QStringLiteral("-s"), QStringLiteral("300"), QStringLiteral("-k"), key})
+        .has_value();
 }
 
 QByteArray WaylandSession::activationToken() {

@@ -14,12 +14,11 @@ struct WaylandView {
     QString output;  ///< the output whose workspace holds it
     QRect content;   ///< the client's own area, in layout coordinates
     bool focused = false;
-    bool urgent = false;
     bool fullScreen = false;
     qint64 pid = 0;
 };
 
-/// A Wayland desktop of the test's own: sway on its headless back end with the outputs of @p outputCommands, no
+/// A Wayland desktop of the test's own: sway on its headless back end with the outputs its configuration sets, no
 /// input devices but a virtual pointer (tests/e2e/wayland/wayland_input) and virtual keyboards (wtype). sway
 /// refuses to run as root: as root it runs as nobody (setpriv) in a private 0700 runtime folder, which root's
 /// programs reach through the absolute socket path in WAYLAND_DISPLAY.
@@ -43,9 +42,6 @@ public:
     /// Runs one sway command (swaymsg); false when sway refused it.
     bool command(const QString &command) const;
 
-    /// The outputs by name with their areas in layout coordinates (logical pixels).
-    QList<QPair<QString, QRect>> outputs() const;
-
     /// Every window of process @p pid.
     QList<WaylandView> views(qint64 pid) const;
 
@@ -68,7 +64,6 @@ public:
 private:
     QJsonObject tree() const;
     QString ask(const QString &line);
-    QProcessEnvironment clientEnvironment() const;
 
     QTemporaryDir m_folder;
     QString m_display;

@@ -4,6 +4,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include "support/desktop.h"
+
 XServer::~XServer() {
     if (m_process.state() == QProcess::NotRunning)
         return;
@@ -53,13 +55,7 @@ bool XServer::splitIntoMonitors(const QList<QRect> &monitors) {
                                         .arg(m.x())
                                         .arg(m.y()),
                                     i == 0 ? QStringLiteral("screen") : QStringLiteral("none")};
-        QProcess xrandr;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        xrandr.setProcessEnvironment(environment);
-        xrandr.setStandardOutputFile(QProcess::nullDevice());
-        xrandr.start(QStringLiteral("xrandr"), arguments);
-        if (!xrandr.waitForFinished(10000) || xrandr.exitCode() != 0)
+        if (!runClient(QStringLiteral("DISPLAY"), m_display, QStringLiteral("xrandr"), arguments))
             return false;
     }
     return true;

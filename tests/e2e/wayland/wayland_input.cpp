@@ -23,16 +23,13 @@
 namespace {
 
 struct Globals {
-    wl_seat *seat = nullptr;
     zwlr_virtual_pointer_manager_v1 *pointers = nullptr;
     xdg_activation_v1 *activation = nullptr;
 };
 
 void onGlobal(void *data, wl_registry *registry, uint32_t name, const char *interface, uint32_t) {
     auto *globals = static_cast<Globals *>(data);
-    if (std::strcmp(interface, wl_seat_interface.name) == 0 && !globals->seat)
-        globals->seat = static_cast<wl_seat *>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-    else if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
+    if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
         globals->pointers = static_cast<zwlr_virtual_pointer_manager_v1 *>(
             wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
     else if (std::strcmp(interface, xdg_activation_v1_interface.name) == 0)
@@ -40,25 +37,18 @@ void onGlobal(void *data, wl_registry *registry, uint32_t name, const char *inte
             static_cast<xdg_activation_v1 *>(wl_registry_bind(registry, name, &xdg_activation_v1_interface, 1));
 }
 
-void onGlobalRemove(void *, wl_registry *, uint32_t) {}
-
-const wl_registry_listener registryListener{onGlobal, onGlobalRemove};
-
-// Event times only need to grow; the compositor orders a press and its release by them.
-uint32_t nextTime() {
-    static uint32_t time = 1;
-    return time += 20;
-}
+const wl_registry_listener registryListener{onGlobal, [](void *, wl_registry *, uint32_t) {}};
 
 // Each click is a move, a press and a release at the same spot, as a tap on a touch frame reaches the program.
 bool click(wl_display *display, zwlr_virtual_pointer_v1 *pointer, unsigned x, unsigned y, unsigned width,
            unsigned height) {
-    zwlr_virtual_pointer_v1_motion_absolute(pointer, nextTime(), x, y, width, height);
+    static uint32_t time = 1;  // event times only need to grow; the compositor orders a press and its release by them
+    zwlr_virtual_pointer_v1_motion_absolute(pointer, time += 20, x, y, width, height);
     zwlr_virtual_pointer_v1_frame(pointer);
-    zwlr_virtual_pointer_v1_button(pointer, nextTime(), BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
-    zwlr_virtual_pointer_v1_frame(pointer);
-    zwlr_virtual_pointer_v1_button(pointer, nextTime(), BTN_LEFT, WL_POINTER_BUTTON_STATE_RELEASED);
-    zwlr_virtual_pointer_v1_frame(pointer);
+    for (const auto state : {WL_POINTER_BUTTON_STATE_PRESSED, WL_POINTER_BUTTON_STATE_RELEASED}) {
+        zwlr_virtual_pointer_v1_button(pointer, time += 20, BTN_LEFT, state);
+        zwlr_virtual_pointer_v1_frame(pointer);
+    }
     return wl_display_roundtrip(display) >= 0;
 }
 
@@ -82,10 +72,7 @@ std::string token(wl_display *display, const Globals &globals) {
 }
 
 std::string answer(wl_display *display, const Globals &globals, zwlr_virtual_pointer_v1 *pointer, const char *line) {
-    unsigned x = 0;
-    unsigned y = 0;
-    unsigned width = 0;
-    unsigned height = 0;
+    unsigned x = 0, y = 0, width = 0, height = 0;
     if (std::sscanf(line, "click %u %u %u %u", &x, &y, &width, &height) == 4 && width > 0 && height > 0)
         return click(display, pointer, x, y, width, height) ? "ok" : "error the display went away";
     if (std::strncmp(line, "token", 5) == 0)
@@ -95,11 +82,7 @@ std::string answer(wl_display *display, const Globals &globals, zwlr_virtual_poi
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    if (argc != 1) {
-        std::fprintf(stderr, "usage: %s (commands on standard input)\n", argv[0]);
-        return 2;
-    }
+int main() {
     wl_display *display = wl_display_connect(nullptr);
     if (!display) {
         std::fprintf(stderr, "no Wayland display\n");
@@ -114,7 +97,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     zwlr_virtual_pointer_v1 *pointer =
-        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.pointers, globals.seat);
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.pointers, nullptr);  // the default seat
     wl_display_roundtrip(display);
 
     std::printf("ready\n");
