@@ -151,13 +151,8 @@ private:
             umockdev_testbed_add_device(testbed, "hidraw", node.constData(), hid, "dev", majorMinor.constData(),
                                         nullptr, "DEVNAME", devnode.constData(), nullptr);
         umockdev_testbed_set_attribute_link(testbed, raw, "device", "..");
-        if (withDeviceFile) {
-            gchar *root = umockdev_testbed_get_root_dir(testbed);
-            QFile file(QString::fromUtf8(root) + QString::fromUtf8(devnode));
-            if (!file.open(QIODevice::WriteOnly))
-                qFatal("cannot create the device file");
-            g_free(root);
-        }
+        if (withDeviceFile && !QFile(deviceFile(QString::fromUtf8(devnode))).open(QIODevice::WriteOnly))
+            qFatal("cannot create the device file");
         {
             std::lock_guard lock(nodesMutex);
             nodes[devnode.toStdString()] = Node{descriptor, descriptor, false, {}};
@@ -172,6 +167,14 @@ private:
         g_free(raw);
         g_free(hid);
         return QString::fromUtf8(devnode);
+    }
+
+    // Where the testbed keeps the file of @p devnode.
+    QString deviceFile(const QString &devnode) const {
+        gchar *root = umockdev_testbed_get_root_dir(testbed);
+        const QString file = QString::fromUtf8(root) + devnode;
+        g_free(root);
+        return file;
     }
 
     static QList<QByteArray> writesTo(const QString &devnode) {
@@ -301,9 +304,7 @@ private slots:
     // second line, since a frame was found.
     void nodeTheUserMayNotOpen() {
         const QString frame = addNode("0003:28E1:0001", touchFrame);
-        gchar *root = umockdev_testbed_get_root_dir(testbed);
-        QVERIFY(QFile::setPermissions(QString::fromUtf8(root) + frame, QFileDevice::Permissions()));
-        g_free(root);
+        QVERIFY(QFile::setPermissions(deviceFile(frame), QFileDevice::Permissions()));
         QVERIFY(setFileAccessOverride(false));
 
         const frame_tool::FrameList list = frame_tool::judgeInterfaces(
@@ -331,28 +332,19 @@ private slots:
     // how libinput treats them.
     void udevView_data() {
         QTest::addColumn<QString>("vendorProduct");  // of the input device
-        QTest::addColumn<QString>("calibration");    // LIBINPUT_CALIBRATION_MATRIX; empty: none set
-        QTest::addColumn<QStringList>("facts");      // empty: the node is not the frame's
-        QTest::addColumn<QString>("correction");
-        QTest::newRow("a touchscreen with a calibration of udev's")
-            << "28e1:0001"
-            << "1.02 0 -0.01 0 0.98 0.01"
-            << QStringList{"ID_INPUT_TOUCHSCREEN=1", "LIBINPUT_CALIBRATION_MATRIX=1.02 0 -0.01 0 0.98 0.01"}
-            << "LIBINPUT_CALIBRATION_MATRIX=1.02 0 -0.01 0 0.98 0.01";
-        QTest::newRow("the identity is no correction")
-            << "28e1:0001"
-            << "1 0 0 0 1 0" << QStringList{"ID_INPUT_TOUCHSCREEN=1", "LIBINPUT_CALIBRATION_MATRIX=1 0 0 0 1 0"} << "";
-        QTest::newRow("five numbers are none libinput takes")
-            << "28e1:0001"
-            << "1 0 0 0 1" << QStringList{"ID_INPUT_TOUCHSCREEN=1", "LIBINPUT_CALIBRATION_MATRIX=1 0 0 0 1"} << "";
+        QTest::addColumn<QString>("calibration");    // LIBINPUT_CALIBRATION_MATRIX
+        QTest::addColumn<bool>("correction");        // the matrix is a correction on top of the frame's calibration
+        const QString frame = QStringLiteral("28e1:0001");
+        QTest::newRow("a touchscreen with a calibration of udev's") << frame << "1.02 0 -0.01 0 0.98 0.01" << true;
+        QTest::newRow("the identity is no correction") << frame << "1 0 0 0 1 0" << false;
+        QTest::newRow("five numbers are none libinput takes") << frame << "1 0 0 0 1" << false;
         QTest::newRow("another product of the same vendor is not the frame") << "28e1:0002"
-                                                                             << "2 0 0 0 1 0" << QStringList{} << "";
+                                                                             << "2 0 0 0 1 0" << false;
     }
     void udevView() {
         QFETCH(QString, vendorProduct);
         QFETCH(QString, calibration);
-        QFETCH(QStringList, facts);
-        QFETCH(QString, correction);
+        QFETCH(bool, correction);
         const QByteArray vendor = vendorProduct.left(4).toLatin1(), product = vendorProduct.right(4).toLatin1();
         gchar *input = umockdev_testbed_add_device(testbed, "input", "input7", nullptr, "name", "Touch frame",
                                                    "id/vendor", vendor.constData(), "id/product", product.constData(),
@@ -366,13 +358,15 @@ private slots:
         g_free(input);
 
         const platform::DesktopView view = platform::readDesktopView({0x28E1, 0x0001});
-        QCOMPARE(view.devices.size(), facts.isEmpty() ? 0 : 1);
-        if (facts.isEmpty())
+        const bool theFrame = vendorProduct == QLatin1String("28e1:0001");
+        QCOMPARE(view.devices.size(), theFrame ? 1 : 0);
+        if (!theFrame)
             return;
+        const QString property = QStringLiteral("LIBINPUT_CALIBRATION_MATRIX=") + calibration;
         QCOMPARE(view.devices[0].name, QStringLiteral("/dev/input/event5 \"Touch frame\""));
-        QCOMPARE(view.devices[0].facts, facts);
-        QCOMPARE(view.devices[0].correction, correction);
-        QCOMPARE(platform::judgeDesktop(view).corrections.size(), correction.isEmpty() ? 0 : 1);
+        QCOMPARE(view.devices[0].facts, (QStringList{QStringLiteral("ID_INPUT_TOUCHSCREEN=1"), property}));
+        QCOMPARE(view.devices[0].correction, correction ? property : QString());
+        QCOMPARE(platform::judgeDesktop(view).corrections.size(), correction ? 1 : 0);
     }
 
     // GNOME keeps a monitor's EDID identity; the connector showing it names the output.
@@ -439,9 +433,7 @@ private slots:
     // for orvessa-frame alike.
     void frameUnpluggedBeforeTheOpen() {
         const QString frame = addNode("0003:28E1:0001", touchFrame);
-        gchar *root = umockdev_testbed_get_root_dir(testbed);
-        unplugDuringWait = QString::fromUtf8(root) + frame;
-        g_free(root);
+        unplugDuringWait = deviceFile(frame);
         Form form;
         ModalAnswerer answerer;
         answerer.answer(QMessageBox::Yes);
