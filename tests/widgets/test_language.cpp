@@ -140,7 +140,6 @@ private slots:
         const qint64 mebibyte = qint64(1) << 20;
         QTest::newRow("exactly 1 MiB: read") << mebibyte << "清除校准";
         QTest::newRow("1 MiB and a byte: the defaults") << mebibyte + 1 << "Clear calibration";
-        QTest::newRow("64 MiB (sparse): the defaults") << 64 * mebibyte << "Clear calibration";
     }
     void settingsFileBeyondOneMebibyteIsNotRead() {
         QFETCH(qint64, bytes);
@@ -157,25 +156,21 @@ private slots:
     void catalogueThatCannotBeTrustedLeavesChinese_data() {
         QTest::addColumn<QString>("catalogue");
         QTest::addColumn<QString>("reason");  // as the warning on standard error gives it
+        const QString damaged = QStringLiteral("it is damaged");
         QTest::newRow("no catalogue") << "missing"
                                       << "it is missing";
         QTest::newRow("a folder in its place") << "folder"
                                                << "it is not a regular file";
         QTest::newRow("beyond 16 MiB: never read") << "huge"
                                                    << "it is larger than any catalogue";
-        QTest::newRow("no magic") << "fill"
-                                  << "it is damaged";
-        QTest::newRow("cut inside the messages") << "truncate 2000"
-                                                 << "it is damaged";
+        QTest::newRow("no magic") << "fill" << damaged;
+        QTest::newRow("cut inside the messages") << "truncate 2000" << damaged;
         QTest::newRow("offset 823 0x00 -> 0xCD: a message length past the end (crashed in tr())")
-            << "seed probe_offset_823"
-            << "it is damaged";
-        QTest::newRow("a context table of no buckets (divided by zero in tr())") << "seed contexts_no_buckets"
-                                                                                 << "it is damaged";
-        QTest::newRow("a hash-table offset past the messages") << "byte 35 255"
-                                                               << "it is damaged";
-        QTest::newRow("a block length past the end") << "byte 28 1"
-                                                     << "it is damaged";
+            << "seed probe_offset_823" << damaged;
+        QTest::newRow("a context table of no buckets (divided by zero in tr())")
+            << "seed contexts_no_buckets" << damaged;
+        QTest::newRow("a hash-table offset past the messages") << "byte 35 255" << damaged;
+        QTest::newRow("a block length past the end") << "byte 28 1" << damaged;
     }
     void catalogueThatCannotBeTrustedLeavesChinese() {
         QFETCH(QString, catalogue);
