@@ -114,7 +114,6 @@ private slots:
         QTest::addColumn<QPointF>("logical");
         QTest::addColumn<QSize>("logicalWindow");
         QTest::addColumn<qreal>("ratio");
-        QTest::newRow("scale 1") << QPointF(287, 161) << QSize(1920, 1080) << qreal(1);
         QTest::newRow("an output at scale 2: half pixels") << QPointF(143.5, 80.5) << QSize(960, 540) << qreal(2);
         QTest::newRow("QT_SCALE_FACTOR=1.5: thirds") << QPointF(287 / 1.5, 161 / 1.5) << QSize(1280, 720) << 1.5;
     }

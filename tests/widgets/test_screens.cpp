@@ -95,7 +95,6 @@ private slots:
         QVERIFY(!screens::windowPositionsKnown(QStringLiteral("wayland")));
         QVERIFY(!screens::windowPositionsKnown(QStringLiteral("wayland-egl")));
         QVERIFY(screens::windowPositionsKnown(QStringLiteral("xcb")));
-        QVERIFY(screens::windowPositionsKnown(QStringLiteral("windows")));
     }
 
     void placement_data() {
