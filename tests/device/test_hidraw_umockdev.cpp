@@ -172,7 +172,7 @@ private:
     // Where the testbed keeps the file of @p devnode.
     QString deviceFile(const QString &devnode) const {
         gchar *root = umockdev_testbed_get_root_dir(testbed);
-        const QString file = QString::fromUtf8(root) + devnode;
+        QString file = QString::fromUtf8(root) + devnode;
         g_free(root);
         return file;
     }
