@@ -608,11 +608,12 @@ private slots:
             {"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_CURRENT_DESKTOP", "GNOME"}, {"GSETTINGS_BACKEND", "keyfile"}};
         const Variables plasma{{"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_CURRENT_DESKTOP", "KDE"}};
         const QByteArray mapped = "input 10465:1:Virtual_touch_frame map_to_output Orvessa-B\n";
+        const char *const swayDeviceLine =
+            R"(  sway "Virtual touch frame": identifier 10465:1:Virtual_touch_frame, type touch; calibration_matrix )"
+            "1.02 0 -0.01 0 0.98 0.01; map_to_output Orvessa-B (configuration)";
         row("sway: map_to_output of the frame, a calibration_matrix of its own", sway, swayFiles(mapped), {"list"},
             {"desktop of 28E1:0001 (virtual-frame:0): sway (Wayland)",
-             "  screens: Orvessa-A 1920x1080+0+0, Orvessa-B 1920x1080+1920+0",
-             R"(  sway "Virtual touch frame": identifier 10465:1:Virtual_touch_frame, type touch; calibration_matrix )"
-             "1.02 0 -0.01 0 0.98 0.01; map_to_output Orvessa-B (configuration)",
+             "  screens: Orvessa-A 1920x1080+0+0, Orvessa-B 1920x1080+1920+0", swayDeviceLine,
              "  verdict: mapped to Orvessa-B", "  verdict: an OS correction is active on top of the frame's"});
         row("sway: every touch device in an input block, no correction", sway,
             swayFiles("input type:touch {\n    map_to_output Orvessa-A\n}\n",

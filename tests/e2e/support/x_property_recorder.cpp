@@ -103,7 +103,7 @@ QList<XPropertyRecorder::Change> XPropertyRecorder::changes() {
     QList<Change> changes;
     for (const QByteArray &request : requests) {
         Change change{atomName(read32<std::uint32_t>(request, 8)), atomName(read32<std::uint32_t>(request, 12)), {}};
-        const std::uint32_t count = read32<std::uint32_t>(request, 16);
+        const auto count = read32<std::uint32_t>(request, 16);
         for (std::uint32_t i = 0; i < count && 20 + 4 * int(i) + 4 <= request.size() && request[7] == 32; ++i)
             change.items << read32<float>(request, 20 + 4 * int(i));
         changes << change;
